@@ -1,0 +1,19 @@
+// random_hex_generator: print one random 8-byte value that is text, two sane
+// floats and a sane double at once, under every reading.
+//
+// The generator is seeded from the clock in whole seconds, so two runs in the
+// same second print the same value. Arguments, standard input and the
+// environment are ignored.
+
+#include "random_hex_generator.hpp"
+
+#include <cstdlib>
+#include <ctime>
+
+int main() {
+  // srand takes the low 32 bits of the time; a failed time(), -1, seeds
+  // with 0xFFFFFFFF like any other value.
+  std::srand(static_cast<unsigned>(std::time(nullptr)));
+  generate_and_validate();
+  return 0;
+}

@@ -1,0 +1,89 @@
+// random_hex_generator: the candidate's checks, the draw loop and the report.
+
+#include "random_hex_generator.hpp"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+// The hexadecimal line prints the whole value through "%lx".
+static_assert(sizeof(unsigned long) == sizeof(std::uint64_t),
+              "the report needs a 64-bit unsigned long");
+
+int is_valid(float front, float back, double whole) noexcept {
+  constexpr float upper_float = 9999.0F;
+  constexpr double upper_double = 9999.0;
+  // The binary64 nearest to 1e-4. A float is widened exactly before it is
+  // compared, so the binary32 nearest to 1e-4, which lies just below it,
+  // fails.
+  constexpr double lower = 0.0001;
+  // Ordered comparisons: each is false on NaN.
+  return front <= upper_float && static_cast<double>(front) > lower &&
+                 back <= upper_float && static_cast<double>(back) > lower &&
+                 whole <= upper_double && whole > lower
+             ? 1
+             : 0;
+}
+
+int is_ascii_representable(std::uint64_t value) noexcept {
+  // Byte 7 is tested like the rest, although among values that pass the
+  // range check it can only be 0x3F or 0x40: it holds the sign and the top
+  // seven exponent bits of a double in (0.0001, 9999].
+  for (unsigned k = 0; k < 8U; ++k) {
+    const unsigned c = byte_at(value, k);
+    if ((c < 0x20U || c > 0x7EU) && c != '\t' && c != '\n' && c != '\r') {
+      return 0;
+    }
+  }
+  return 1;
+}
+
+std::uint32_t draw() noexcept {
+  // rand() is 0..RAND_MAX, 31 bits with glibc, so bits 31 and 63 of every
+  // candidate are 0 and both halves and the double read as non-negative.
+  return static_cast<std::uint32_t>(std::rand());
+}
+
+std::uint64_t draw_accepted() noexcept {
+  for (;;) {
+    // Two statements, because the order in which a call's arguments are
+    // evaluated is unspecified and the first draw must be made first.
+    const std::uint32_t first_draw = draw();
+    const std::uint32_t second_draw = draw();
+    const std::uint64_t value = form_candidate(first_draw, second_draw);
+    if (is_valid(front_float(value), back_float(value), whole_double(value)) !=
+            0 &&
+        is_ascii_representable(value) != 0) {
+      return value;
+    }
+  }
+}
+
+void print_report(std::FILE* out, std::uint64_t value) noexcept {
+  std::fprintf(out, "Random 8-byte Hex Value: %lx\n",
+               static_cast<unsigned long>(value));
+  std::fprintf(out, "Float (Front 4 Bytes): %f\n",
+               static_cast<double>(front_float(value)));
+  std::fprintf(out, "Float (Back 4 Bytes): %f\n",
+               static_cast<double>(back_float(value)));
+  std::fprintf(out, "Double: %lf\n", whole_double(value));
+  std::fprintf(out, "Integer (Front 4 Bytes): %d\n", front_integer(value));
+  std::fprintf(out, "Integer (Back 4 Bytes): %d\n", back_integer(value));
+  // Byte 0 first: the storage order of a little-endian host, front half
+  // first, the reverse of the byte pairs on the hexadecimal line. TAB, LF
+  // and CR bytes are written raw.
+  std::fprintf(out, "ASCII: ");
+  for (unsigned k = 0; k < 8U; ++k) {
+    std::fprintf(out, "%c ", static_cast<int>(byte_at(value, k)));
+  }
+  std::fprintf(out, "\n");
+  std::fprintf(out, "Bits: ");
+  for (unsigned i = 64; i-- > 0;) {
+    std::fprintf(out, "%d", static_cast<int>(bit_at(value, i)));
+  }
+  std::fprintf(out, "\n");
+}
+
+void generate_and_validate() noexcept {
+  print_report(stdout, draw_accepted());
+}

@@ -1,0 +1,85 @@
+// random_hex_generator: draw a random 8-byte value that reads at once as text,
+// as two sane binary32 floats and as a sane binary64 double, and report it
+// under every reading.
+//
+// A candidate is a 64-bit unsigned integer. Every reading below takes it by
+// value and is a shift or a std::bit_cast of the integer, never a look at its
+// storage, so a host of either byte order reads and prints the same bits.
+// Bit 0 is the least significant bit; byte k is bits 8k+7..8k.
+
+#ifndef RANDOM_HEX_GENERATOR_HPP
+#define RANDOM_HEX_GENERATOR_HPP
+
+#include <bit>
+#include <cstdint>
+#include <cstdio>
+
+// The candidate made of two draws: the first in bits 63..32 (the back half),
+// the second in bits 31..0 (the front half, the first four bytes of the value
+// in little-endian storage).
+constexpr std::uint64_t form_candidate(std::uint32_t first_draw,
+                                       std::uint32_t second_draw) noexcept {
+  return (std::uint64_t{first_draw} << 32U) | second_draw;
+}
+
+constexpr std::uint32_t front_half(std::uint64_t value) noexcept {
+  return static_cast<std::uint32_t>(value);
+}
+
+constexpr std::uint32_t back_half(std::uint64_t value) noexcept {
+  return static_cast<std::uint32_t>(value >> 32U);
+}
+
+constexpr float front_float(std::uint64_t value) noexcept {
+  return std::bit_cast<float>(front_half(value));
+}
+
+constexpr float back_float(std::uint64_t value) noexcept {
+  return std::bit_cast<float>(back_half(value));
+}
+
+constexpr double whole_double(std::uint64_t value) noexcept {
+  return std::bit_cast<double>(value);
+}
+
+constexpr std::int32_t front_integer(std::uint64_t value) noexcept {
+  return std::bit_cast<std::int32_t>(front_half(value));
+}
+
+constexpr std::int32_t back_integer(std::uint64_t value) noexcept {
+  return std::bit_cast<std::int32_t>(back_half(value));
+}
+
+// Byte k, for k = 0 (least significant) to 7.
+constexpr unsigned byte_at(std::uint64_t value, unsigned k) noexcept {
+  return static_cast<unsigned>(value >> (8U * k)) & 0xFFU;
+}
+
+// Bit i, for i = 0 (least significant) to 63: 0 or 1.
+constexpr unsigned bit_at(std::uint64_t value, unsigned i) noexcept {
+  return static_cast<unsigned>(value >> i) & 1U;
+}
+
+// The range check: 1 when the front float, the back float and the whole
+// double all lie in (0.0001, 9999], 0 otherwise. NaN, zeros, negatives,
+// subnormals and infinities all fail.
+int is_valid(float front, float back, double whole) noexcept;
+
+// The byte check: 1 when each of the eight bytes is printable ASCII
+// (0x20..0x7E) or TAB, LF or CR, 0 otherwise.
+int is_ascii_representable(std::uint64_t value) noexcept;
+
+// One draw from the seeded platform generator, 0 to 2147483647.
+std::uint32_t draw() noexcept;
+
+// Draws candidates until one passes both checks and returns it. Expects the
+// generator to be seeded already.
+std::uint64_t draw_accepted() noexcept;
+
+// Writes the eight-line report of value to out.
+void print_report(std::FILE* out, std::uint64_t value) noexcept;
+
+// Draws the accepted value and writes its report to standard output.
+void generate_and_validate() noexcept;
+
+#endif
