@@ -1,0 +1,53 @@
+# Checks the built program with readelf: libc.so.6 is its only library, and
+# it carries the hardening of the release build (PIE, full RELRO, bind-now,
+# a non-executable stack, fortified printf).
+# Run as: cmake -DPROGRAM=... -DREADELF=... -P check_elf.cmake
+
+function(readelf_output option out)
+  execute_process(COMMAND ${READELF} -W ${option} ${PROGRAM}
+    OUTPUT_VARIABLE text RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${READELF} ${option} ${PROGRAM} failed")
+  endif()
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+readelf_output(--dynamic dynamic)
+readelf_output(--program-headers headers)
+readelf_output(--dyn-syms symbols)
+set(failures "")
+
+string(REGEX MATCHALL "\\(NEEDED\\)[^\n]*\\[([^]\n]*)\\]" needed_lines "${dynamic}")
+set(needed "")
+foreach(line IN LISTS needed_lines)
+  string(REGEX REPLACE ".*\\[(.*)\\]" "\\1" library "${line}")
+  list(APPEND needed "${library}")
+endforeach()
+if(NOT needed STREQUAL "libc.so.6")
+  list(APPEND failures "needs [${needed}], not libc.so.6 alone")
+endif()
+
+set(checks
+  "PIE" "FLAGS_1[^\n]*PIE" "${dynamic}"
+  "bind-now" "FLAGS[^\n]*BIND_NOW" "${dynamic}"
+  "RELRO" "GNU_RELRO" "${headers}"
+  "non-executable stack" "GNU_STACK[^\n]* RW " "${headers}"
+  "fortified printf" "__[a-z]*printf_chk" "${symbols}")
+list(LENGTH checks length)
+math(EXPR last "${length} - 1")
+foreach(i RANGE 0 ${last} 3)
+  math(EXPR pattern_index "${i} + 1")
+  math(EXPR text_index "${i} + 2")
+  list(GET checks ${i} name)
+  list(GET checks ${pattern_index} pattern)
+  list(GET checks ${text_index} text)
+  if(NOT text MATCHES "${pattern}")
+    list(APPEND failures "no ${name}")
+  endif()
+endforeach()
+
+if(failures)
+  list(JOIN failures "; " why)
+  message(FATAL_ERROR "${PROGRAM}: ${why}")
+endif()
+message(STATUS "${PROGRAM}: needs libc.so.6 alone; PIE, bind-now, RELRO, NX stack, fortified")

@@ -1,0 +1,171 @@
+// The program run as a process: exit status, standard error, and the report
+// that the clock's second leads to.
+
+#include "random_hex_generator.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include "program_command.hpp"
+#include "report_capture.hpp"
+
+extern char** environ;
+
+namespace {
+
+enum class output { pipe, dev_full, closed, broken_pipe };
+
+struct run_result {
+  int wait_status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string read_all(int fd) {
+  std::string text;
+  char buffer[4096];
+  for (;;) {
+    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n > 0) {
+      text.append(buffer, static_cast<std::size_t>(n));
+    } else if (n == 0 || errno != EINTR) {
+      break;
+    }
+  }
+  close(fd);
+  return text;
+}
+
+// Runs the program (under the cross-compiling emulator, if there is one)
+// with its standard output sent where `to` says and its standard error
+// captured. SIGPIPE is reset to its default action in the child, whatever
+// the test runner does with it.
+run_result run_program(const std::vector<std::string>& args, output to = output::pipe) {
+  std::vector<std::string> words(std::begin(program_command), std::end(program_command));
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) {
+    argv.push_back(word.data());
+  }
+  argv.push_back(nullptr);
+
+  int out_pipe[2] = {-1, -1};
+  int err_pipe[2] = {-1, -1};
+  if (pipe2(err_pipe, O_CLOEXEC) != 0 ||
+      ((to == output::pipe || to == output::broken_pipe) && pipe2(out_pipe, O_CLOEXEC) != 0)) {
+    ADD_FAILURE() << "pipe2 failed";
+    return {};
+  }
+  if (to == output::broken_pipe) {
+    close(out_pipe[0]);  // nobody will ever read
+    out_pipe[0] = -1;
+  }
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  switch (to) {
+    case output::pipe:
+    case output::broken_pipe:
+      posix_spawn_file_actions_adddup2(&actions, out_pipe[1], STDOUT_FILENO);
+      break;
+    case output::dev_full:
+      posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/full", O_WRONLY, 0);
+      break;
+    case output::closed:
+      posix_spawn_file_actions_addclose(&actions, STDOUT_FILENO);
+      break;
+  }
+  posix_spawn_file_actions_adddup2(&actions, err_pipe[1], STDERR_FILENO);
+
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t default_signals;
+  sigemptyset(&default_signals);
+  sigaddset(&default_signals, SIGPIPE);
+  posix_spawnattr_setsigdefault(&attributes, &default_signals);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributes);
+  close(err_pipe[1]);
+  if (out_pipe[1] >= 0) {
+    close(out_pipe[1]);
+  }
+  run_result result;
+  if (spawned != 0) {
+    ADD_FAILURE() << "cannot run " << argv[0];
+    return result;
+  }
+  if (out_pipe[0] >= 0) {
+    result.out = read_all(out_pipe[0]);
+  }
+  result.err = read_all(err_pipe[0]);
+  while (waitpid(pid, &result.wait_status, 0) < 0 && errno == EINTR) {
+  }
+  return result;
+}
+
+bool exited_with(const run_result& r, int status) {
+  return WIFEXITED(r.wait_status) && WEXITSTATUS(r.wait_status) == status;
+}
+
+// What a run seeded with this clock value must print.
+std::string expected_report(std::time_t now) {
+  std::srand(static_cast<unsigned>(now));
+  return report_of(draw_accepted());
+}
+
+TEST(Process, ExitsZeroWithNothingOnStandardError) {
+  const run_result r = run_program({});
+  EXPECT_TRUE(exited_with(r, 0)) << r.wait_status;
+  EXPECT_EQ(r.err, "");
+  EXPECT_TRUE(r.out.starts_with("Random 8-byte Hex Value: ")) << r.out;
+}
+
+// Two runs in one second, one of them with arguments, print the same bytes,
+// and those are the report of the value that second's seed leads to. A run
+// whose second cannot be pinned down (the clock ticked during it) is tried
+// again, so a slow machine or emulator cannot make this flaky.
+TEST(Process, SameSecondSameReportWhateverTheArguments) {
+  const std::vector<std::string> arguments[] = {{}, {"--help", "-x", "a b", ""}};
+  for (const auto& args : arguments) {
+    bool pinned = false;
+    for (int attempt = 0; attempt < 20 && !pinned; ++attempt) {
+      const std::time_t before = std::time(nullptr);
+      const run_result r = run_program(args);
+      if (std::time(nullptr) != before) {
+        continue;
+      }
+      pinned = true;
+      ASSERT_TRUE(exited_with(r, 0)) << r.wait_status;
+      EXPECT_EQ(r.out, expected_report(before)) << "at " << before;
+    }
+    EXPECT_TRUE(pinned) << "no run fitted within one second of the clock";
+  }
+
+  // Back to back within one second, if the clock allows it.
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    const std::time_t before = std::time(nullptr);
+    const run_result a = run_program({});
+    const run_result b = run_program({"ignored", "--version"});
+    if (std::time(nullptr) == before) {
+      EXPECT_EQ(a.out, b.out);
+      EXPECT_EQ(a.err + b.err, "");
+      break;
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,266 @@
+// Unit tests of the module: the readings, the two checks, the draw loop and
+// the report.
+
+#include "random_hex_generator.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "report_capture.hpp"
+
+namespace {
+
+using std::uint32_t;
+using std::uint64_t;
+
+constexpr float float_inf = std::numeric_limits<float>::infinity();
+constexpr double double_inf = std::numeric_limits<double>::infinity();
+
+struct range_case {
+  std::string name;
+  float front;
+  float back;
+  double whole;
+  int expected;
+};
+
+// One reading at a time is moved to an edge; the other two stay at 1.5.
+std::vector<range_case> range_cases() {
+  const float nan_f = std::numeric_limits<float>::quiet_NaN();
+  const double nan_d = std::numeric_limits<double>::quiet_NaN();
+  const float sub_f = std::numeric_limits<float>::denorm_min();
+  const float max_sub_f = std::nextafter(std::numeric_limits<float>::min(), 0.0F);
+  const double sub_d = std::numeric_limits<double>::denorm_min();
+  const float above_upper_f = std::nextafter(9999.0F, float_inf);
+  const float near_lower_f = 0.0001F;  // the binary32 nearest to 1e-4
+  const float above_lower_f = std::nextafter(near_lower_f, float_inf);
+  const double above_upper_d = std::nextafter(9999.0, double_inf);
+  const double above_lower_d = std::nextafter(0.0001, double_inf);
+  std::vector<range_case> cases = {
+      {"all in range", 1.5F, 1.5F, 1.5, 1},
+      {"double at upper bound", 1.5F, 1.5F, 9999.0, 1},
+      {"double past upper bound", 1.5F, 1.5F, above_upper_d, 0},
+      {"double at lower bound", 1.5F, 1.5F, 0.0001, 0},
+      {"double past lower bound", 1.5F, 1.5F, above_lower_d, 1},
+      {"double NaN", 1.5F, 1.5F, nan_d, 0},
+      {"double +0", 1.5F, 1.5F, 0.0, 0},
+      {"double -0", 1.5F, 1.5F, -0.0, 0},
+      {"double negative", 1.5F, 1.5F, -1.5, 0},
+      {"double subnormal", 1.5F, 1.5F, sub_d, 0},
+      {"double +inf", 1.5F, 1.5F, double_inf, 0},
+      {"double -inf", 1.5F, 1.5F, -double_inf, 0},
+  };
+  // The same edges for the front float and then for the back float.
+  const struct {
+    const char* name;
+    float value;
+    int expected;
+  } float_edges[] = {
+      {"at upper bound", 9999.0F, 1},
+      {"past upper bound", above_upper_f, 0},
+      {"nearest to lower bound", near_lower_f, 0},
+      {"past lower bound", above_lower_f, 1},
+      {"NaN", nan_f, 0},
+      {"+0", 0.0F, 0},
+      {"-0", -0.0F, 0},
+      {"negative", -1.5F, 0},
+      {"negative of a value in range", -9999.0F, 0},
+      {"smallest subnormal", sub_f, 0},
+      {"largest subnormal", max_sub_f, 0},
+      {"+inf", float_inf, 0},
+      {"-inf", -float_inf, 0},
+  };
+  for (const auto& edge : float_edges) {
+    cases.push_back({std::string("front ") + edge.name, edge.value, 1.5F, 1.5, edge.expected});
+    cases.push_back({std::string("back ") + edge.name, 1.5F, edge.value, 1.5, edge.expected});
+  }
+  return cases;
+}
+
+TEST(RangeCheck, EdgesOfEachReading) {
+  for (const range_case& c : range_cases()) {
+    EXPECT_EQ(is_valid(c.front, c.back, c.whole), c.expected) << c.name;
+  }
+}
+
+TEST(ByteCheck, EdgeBytesInEveryPosition) {
+  const struct {
+    unsigned byte;
+    int expected;
+  } cases[] = {
+      {0x1F, 0}, {0x20, 1}, {0x7E, 1}, {0x7F, 0}, {0x09, 1}, {0x0A, 1},
+      {0x0D, 1}, {0x08, 0}, {0x0B, 0}, {0x0C, 0}, {0x0E, 0}, {0x00, 0},
+      {0x80, 0}, {0xFF, 0},
+  };
+  constexpr uint64_t spaces = 0x2020202020202020U;
+  EXPECT_EQ(is_ascii_representable(spaces), 1);
+  for (unsigned k = 0; k < 8; ++k) {
+    for (const auto& c : cases) {
+      const uint64_t value =
+          (spaces & ~(uint64_t{0xFF} << (8 * k))) | (uint64_t{c.byte} << (8 * k));
+      EXPECT_EQ(is_ascii_representable(value), c.expected)
+          << "byte " << k << " = 0x" << std::hex << c.byte;
+    }
+  }
+}
+
+TEST(Candidate, FormingAndReadings) {
+  const struct {
+    uint32_t first_draw;
+    uint32_t second_draw;
+    uint64_t value;
+  } cases[] = {
+      {0, 0, 0},
+      {1, 0, uint64_t{1} << 32},
+      {0, 1, 1},
+      {0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF7FFFFFFF},
+      {1064991096, 1093874225, 0x3F7A797841333231},
+  };
+  for (const auto& c : cases) {
+    const uint64_t v = form_candidate(c.first_draw, c.second_draw);
+    EXPECT_EQ(v, c.value);
+    EXPECT_EQ(front_half(v), c.second_draw);
+    EXPECT_EQ(back_half(v), c.first_draw);
+    EXPECT_EQ(front_integer(v), static_cast<std::int32_t>(c.second_draw));
+    EXPECT_EQ(back_integer(v), static_cast<std::int32_t>(c.first_draw));
+    // Draws are 31-bit, so no reading carries a sign.
+    EXPECT_EQ(bit_at(v, 31), 0U);
+    EXPECT_EQ(bit_at(v, 63), 0U);
+    EXPECT_FALSE(std::signbit(front_float(v)));
+    EXPECT_FALSE(std::signbit(back_float(v)));
+    EXPECT_FALSE(std::signbit(whole_double(v)));
+  }
+}
+
+TEST(Candidate, ZeroReadsAsZeroEverywhere) {
+  const uint64_t v = form_candidate(0, 0);
+  EXPECT_EQ(std::bit_cast<uint32_t>(front_float(v)), 0U);  // +0.0, not -0.0
+  EXPECT_EQ(std::bit_cast<uint32_t>(back_float(v)), 0U);
+  EXPECT_EQ(std::bit_cast<uint64_t>(whole_double(v)), 0U);
+  for (unsigned k = 0; k < 8; ++k) {
+    EXPECT_EQ(byte_at(v, k), 0U) << k;
+  }
+  for (unsigned i = 0; i < 64; ++i) {
+    EXPECT_EQ(bit_at(v, i), 0U) << i;
+  }
+}
+
+TEST(Candidate, OnlyBit32FromFirstDrawOne) {
+  const uint64_t v = form_candidate(1, 0);
+  for (unsigned i = 0; i < 64; ++i) {
+    EXPECT_EQ(bit_at(v, i), i == 32 ? 1U : 0U) << i;
+  }
+  EXPECT_EQ(byte_at(v, 4), 1U);
+}
+
+TEST(Candidate, FloatsReadFromTheirOwnHalf) {
+  constexpr uint32_t one_and_a_half = 0x3FC00000;  // binary32 1.5
+  for (const uint32_t other : {0U, 1U, 0x7F800001U, 0x3FC00000U, 0x7FFFFFFFU}) {
+    EXPECT_EQ(front_float(form_candidate(other, one_and_a_half)), 1.5F) << other;
+    EXPECT_EQ(back_float(form_candidate(one_and_a_half, other)), 1.5F) << other;
+  }
+  // binary64 1.5 is 0x3FF8000000000000: its top half, not its bottom one.
+  EXPECT_EQ(whole_double(form_candidate(0x3FF80000, 0)), 1.5);
+}
+
+TEST(Candidate, BytesCountFromTheLeastSignificant) {
+  const uint64_t v = 0x0807060504030201;
+  for (unsigned k = 0; k < 8; ++k) {
+    EXPECT_EQ(byte_at(v, k), k + 1) << k;
+  }
+  EXPECT_EQ(bit_at(v, 0), 1U);
+  EXPECT_EQ(bit_at(v, 1), 0U);
+  EXPECT_EQ(bit_at(v, 59), 1U);  // 0x08 in byte 7
+  EXPECT_EQ(bit_at(v, 56), 0U);
+}
+
+// The draw loop against a model of it built on the checks' literal
+// comparisons: the accepted value is the first pair of draws after the seed
+// that passes both, its back half is the first draw of that pair, and its
+// byte 7 can only be 0x3F or 0x40.
+TEST(DrawLoop, AcceptsTheFirstPassingPairOfDraws) {
+  const auto model_accepts = [](uint64_t v) {
+    const double f = static_cast<double>(std::bit_cast<float>(static_cast<uint32_t>(v)));
+    const double b = static_cast<double>(std::bit_cast<float>(static_cast<uint32_t>(v >> 32)));
+    const double d = std::bit_cast<double>(v);
+    for (const double x : {f, b, d}) {
+      if (!(x > 0.0001 && x <= 9999.0)) {
+        return false;
+      }
+    }
+    for (unsigned k = 0; k < 8; ++k) {
+      const auto c = static_cast<unsigned char>(v >> (8 * k));
+      if (!((c >= ' ' && c <= '~') || c == '\t' || c == '\n' || c == '\r')) {
+        return false;
+      }
+    }
+    return true;
+  };
+  for (const unsigned seed : {0U, 1U, 2U, 1700000000U, 0xFFFFFFFFU}) {
+    std::srand(seed);
+    const uint64_t accepted = draw_accepted();
+    const unsigned top = byte_at(accepted, 7);
+    EXPECT_TRUE(top == 0x3F || top == 0x40) << seed;
+
+    std::srand(seed);
+    uint64_t v = 0;
+    do {
+      const auto first = static_cast<uint32_t>(std::rand());
+      const auto second = static_cast<uint32_t>(std::rand());
+      v = (uint64_t{first} << 32) | second;
+    } while (!model_accepts(v));
+    EXPECT_EQ(accepted, v) << seed;
+  }
+}
+
+TEST(Report, WorkedExampleByteForByte) {
+  const uint64_t v = form_candidate(1064991096, 1093874225);
+  ASSERT_EQ(is_valid(front_float(v), back_float(v), whole_double(v)), 1);
+  ASSERT_EQ(is_ascii_representable(v), 1);
+  EXPECT_EQ(report_of(v),
+            "Random 8-byte Hex Value: 3f7a797841333231\n"
+            "Float (Front 4 Bytes): 11.199754\n"
+            "Float (Back 4 Bytes): 0.978416\n"
+            "Double: 0.006463\n"
+            "Integer (Front 4 Bytes): 1093874225\n"
+            "Integer (Back 4 Bytes): 1064991096\n"
+            "ASCII: 1 2 3 A x y z ? \n"
+            "Bits: 0011111101111010011110010111100001000001001100110011001000110001\n");
+}
+
+TEST(Report, TabLineFeedAndCarriageReturnAreWrittenRaw) {
+  const uint64_t v = 0x3F7A7978410D0A09;
+  ASSERT_EQ(is_valid(front_float(v), back_float(v), whole_double(v)), 1);
+  ASSERT_EQ(is_ascii_representable(v), 1);
+  EXPECT_EQ(report_of(v),
+            "Random 8-byte Hex Value: 3f7a7978410d0a09\n"
+            "Float (Front 4 Bytes): 8.814950\n"
+            "Float (Back 4 Bytes): 0.978416\n"
+            "Double: 0.006463\n"
+            "Integer (Front 4 Bytes): 1091373577\n"
+            "Integer (Back 4 Bytes): 1064991096\n"
+            "ASCII: \t \n \r A x y z ? \n"
+            "Bits: 0011111101111010011110010111100001000001000011010000101000001001\n");
+}
+
+TEST(Report, ValuesOutsideTheRangeKeepTheFormatsOwnRules) {
+  // Not accepted values: hex without leading zeros, negative readings signed.
+  EXPECT_TRUE(report_of(0x80000000C0000000).starts_with(
+      "Random 8-byte Hex Value: 80000000c0000000\n"
+      "Float (Front 4 Bytes): -2.000000\n"
+      "Float (Back 4 Bytes): -0.000000\n"
+      "Double: -0.000000\n"
+      "Integer (Front 4 Bytes): -1073741824\n"
+      "Integer (Back 4 Bytes): -2147483648\n"
+      "ASCII: "));
+  EXPECT_TRUE(report_of(1).starts_with("Random 8-byte Hex Value: 1\n"));
+}
+
+}  // namespace
