@@ -3,7 +3,8 @@
 //
 // The generator is seeded from the clock in whole seconds, so two runs in the
 // same second print the same value. Arguments, standard input and the
-// environment are ignored.
+// environment are ignored. The exit status is 0 when the report was
+// written and 1 when it could not be.
 
 #include "random_hex_generator.hpp"
 
@@ -15,5 +16,5 @@ int main() {
   // with 0xFFFFFFFF like any other value.
   std::srand(static_cast<unsigned>(std::time(nullptr)));
   generate_and_validate();
-  return 0;
+  return close_stdout();
 }

@@ -2,9 +2,11 @@
 
 #include "random_hex_generator.hpp"
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 // The hexadecimal line prints the whole value through "%lx".
 static_assert(sizeof(unsigned long) == sizeof(std::uint64_t),
@@ -37,6 +39,12 @@ int is_ascii_representable(std::uint64_t value) noexcept {
   }
   return 1;
 }
+
+// With fewer than 31 bits a draw leaves the top byte of its half zero, a
+// zero byte never passes the byte check, and the draw loop would never end.
+static_assert(RAND_MAX >= 2147483647,
+              "rand() must cover 0..2147483647: with a narrower RAND_MAX no "
+              "candidate can pass the byte check and the draw loop never ends");
 
 std::uint32_t draw() noexcept {
   // rand() is 0..RAND_MAX, 31 bits with glibc, so bits 31 and 63 of every
@@ -86,4 +94,24 @@ void print_report(std::FILE* out, std::uint64_t value) noexcept {
 
 void generate_and_validate() noexcept {
   print_report(stdout, draw_accepted());
+}
+
+int close_stdout() noexcept {
+  // The report is far smaller than the stream's buffer, so a failed write
+  // usually shows only here, when fclose flushes it: to a full device, a
+  // closed descriptor or a broken pipe with SIGPIPE ignored.
+  const bool earlier_error = std::ferror(stdout) != 0;
+  const int earlier_errno = errno;  // what the failed write left
+  errno = 0;
+  const bool close_failed = std::fclose(stdout) != 0;
+  if (!earlier_error && !close_failed) {
+    return 0;
+  }
+  int why = close_failed ? errno : earlier_errno;
+  if (why == 0) {
+    why = EIO;
+  }
+  std::fprintf(stderr, "random_hex_generator: write error: %s\n",
+               std::strerror(why));
+  return 1;
 }

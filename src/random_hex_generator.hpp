@@ -82,4 +82,9 @@ void print_report(std::FILE* out, std::uint64_t value) noexcept;
 // Draws the accepted value and writes its report to standard output.
 void generate_and_validate() noexcept;
 
+// Flushes and closes standard output, as the last thing a run does. Returns
+// 0 when all that was written reached it; otherwise says why on standard
+// error and returns 1.
+int close_stdout() noexcept;
+
 #endif

@@ -168,4 +168,37 @@ TEST(Process, SameSecondSameReportWhateverTheArguments) {
   }
 }
 
+// A report that cannot be written fails the run with one line on standard
+// error; one that can leaves standard error empty. Each test is bounded by
+// CTest's timeout, so a hang fails.
+TEST(Process, WriteErrorsFailTheRun) {
+  const struct {
+    const char* name;
+    output to;
+    const char* message;  // nullptr: any reason
+  } cases[] = {
+      {"full device", output::dev_full,
+       "random_hex_generator: write error: No space left on device\n"},
+      {"closed standard output", output::closed, nullptr},
+  };
+  for (const auto& c : cases) {
+    const run_result r = run_program({}, c.to);
+    EXPECT_TRUE(exited_with(r, 1)) << c.name << ": " << r.wait_status;
+    if (c.message != nullptr) {
+      EXPECT_EQ(r.err, c.message) << c.name;
+    } else {
+      EXPECT_TRUE(r.err.starts_with("random_hex_generator: write error: ")) << c.name << ": " << r.err;
+      EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << c.name << ": " << r.err;
+    }
+  }
+}
+
+// A reader that has gone away ends the program by SIGPIPE, as with any
+// filter, rather than by an error message.
+TEST(Process, BrokenPipeEndsTheRunBySigpipe) {
+  const run_result r = run_program({}, output::broken_pipe);
+  EXPECT_TRUE(WIFSIGNALED(r.wait_status) && WTERMSIG(r.wait_status) == SIGPIPE) << r.wait_status;
+  EXPECT_EQ(r.err, "");
+}
+
 }  // namespace
