@@ -54,15 +54,17 @@ std::uint32_t draw() noexcept {
 
 std::uint64_t draw_accepted() noexcept {
   for (;;) {
-    // Two statements, because the order in which a call's arguments are
-    // evaluated is unspecified and the first draw must be made first.
-    const std::uint32_t first_draw = draw();
-    const std::uint32_t second_draw = draw();
-    const std::uint64_t value = form_candidate(first_draw, second_draw);
-    if (is_valid(front_float(value), back_float(value), whole_double(value)) !=
-            0 &&
-        is_ascii_representable(value) != 0) {
-      return value;
+    // The first draw is the back half and the second the front half. They
+    // are two statements because the order in which a call's arguments are
+    // evaluated is unspecified. The floats are read from the halves as they
+    // come, so that the candidate is put together only for the double: GCC
+    // does not see through forming it and taking it apart again.
+    const std::uint32_t back = draw();
+    const std::uint32_t front = draw();
+    if (is_valid(half_as_float(front), half_as_float(back),
+                 whole_double(form_candidate(back, front))) != 0 &&
+        is_ascii_representable(form_candidate(back, front)) != 0) {
+      return form_candidate(back, front);
     }
   }
 }
