@@ -96,7 +96,7 @@ run_result run_program(const std::vector<std::string>& args, output to = output:
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
 
   pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+  const int spawned = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
   close(err_pipe[1]);
