@@ -7,12 +7,10 @@
 #include <stdlib.h>
 #include <time.h>
 
-time_t time(time_t *out)
-{
-	const char *text = getenv("FIXED_TIME");
-	time_t now = text != NULL ? (time_t)strtoll(text, NULL, 10) : 0;
+time_t time(time_t *out) {
+  const char *text = getenv("FIXED_TIME");
+  time_t now = text != NULL ? (time_t)strtoll(text, NULL, 10) : 0;
 
-	if (out != NULL)
-		*out = now;
-	return now;
+  if (out != NULL) *out = now;
+  return now;
 }

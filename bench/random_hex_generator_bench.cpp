@@ -2,13 +2,13 @@
 // through the module's own functions costs on top of them, and how many
 // attempts a run makes per accepted value.
 
-#include "random_hex_generator.hpp"
-
 #include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+
+#include "random_hex_generator.hpp"
 
 namespace {
 

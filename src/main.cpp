@@ -6,10 +6,10 @@
 // environment are ignored. The exit status is 0 when the report was
 // written and 1 when it could not be.
 
-#include "random_hex_generator.hpp"
-
 #include <cstdlib>
 #include <ctime>
+
+#include "random_hex_generator.hpp"
 
 int main() {
   // srand takes the low 32 bits of the time; a failed time(), -1, seeds

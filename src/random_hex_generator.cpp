@@ -20,9 +20,8 @@ int is_valid(float front, float back, double whole) noexcept {
   // fails.
   constexpr double lower = 0.0001;
   // Ordered comparisons: each is false on NaN.
-  return front <= upper_float && static_cast<double>(front) > lower &&
-                 back <= upper_float && static_cast<double>(back) > lower &&
-                 whole <= upper_double && whole > lower
+  return front <= upper_float && static_cast<double>(front) > lower && back <= upper_float &&
+                 static_cast<double>(back) > lower && whole <= upper_double && whole > lower
              ? 1
              : 0;
 }
@@ -70,12 +69,9 @@ std::uint64_t draw_accepted() noexcept {
 }
 
 void print_report(std::FILE* out, std::uint64_t value) noexcept {
-  std::fprintf(out, "Random 8-byte Hex Value: %lx\n",
-               static_cast<unsigned long>(value));
-  std::fprintf(out, "Float (Front 4 Bytes): %f\n",
-               static_cast<double>(front_float(value)));
-  std::fprintf(out, "Float (Back 4 Bytes): %f\n",
-               static_cast<double>(back_float(value)));
+  std::fprintf(out, "Random 8-byte Hex Value: %lx\n", static_cast<unsigned long>(value));
+  std::fprintf(out, "Float (Front 4 Bytes): %f\n", static_cast<double>(front_float(value)));
+  std::fprintf(out, "Float (Back 4 Bytes): %f\n", static_cast<double>(back_float(value)));
   std::fprintf(out, "Double: %lf\n", whole_double(value));
   std::fprintf(out, "Integer (Front 4 Bytes): %d\n", front_integer(value));
   std::fprintf(out, "Integer (Back 4 Bytes): %d\n", back_integer(value));
@@ -94,9 +90,7 @@ void print_report(std::FILE* out, std::uint64_t value) noexcept {
   std::fprintf(out, "\n");
 }
 
-void generate_and_validate() noexcept {
-  print_report(stdout, draw_accepted());
-}
+void generate_and_validate() noexcept { print_report(stdout, draw_accepted()); }
 
 int close_stdout() noexcept {
   // The report is far smaller than the stream's buffer, so a failed write
@@ -113,7 +107,6 @@ int close_stdout() noexcept {
   if (why == 0) {
     why = EIO;
   }
-  std::fprintf(stderr, "random_hex_generator: write error: %s\n",
-               std::strerror(why));
+  std::fprintf(stderr, "random_hex_generator: write error: %s\n", std::strerror(why));
   return 1;
 }

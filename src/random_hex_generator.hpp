@@ -31,21 +31,15 @@ constexpr std::uint32_t back_half(std::uint64_t value) noexcept {
 }
 
 // A half read as an IEEE 754 binary32 float.
-constexpr float half_as_float(std::uint32_t half) noexcept {
-  return std::bit_cast<float>(half);
-}
+constexpr float half_as_float(std::uint32_t half) noexcept { return std::bit_cast<float>(half); }
 
 constexpr float front_float(std::uint64_t value) noexcept {
   return half_as_float(front_half(value));
 }
 
-constexpr float back_float(std::uint64_t value) noexcept {
-  return half_as_float(back_half(value));
-}
+constexpr float back_float(std::uint64_t value) noexcept { return half_as_float(back_half(value)); }
 
-constexpr double whole_double(std::uint64_t value) noexcept {
-  return std::bit_cast<double>(value);
-}
+constexpr double whole_double(std::uint64_t value) noexcept { return std::bit_cast<double>(value); }
 
 constexpr std::int32_t front_integer(std::uint64_t value) noexcept {
   return std::bit_cast<std::int32_t>(front_half(value));

@@ -1,22 +1,21 @@
 // The program run as a process: exit status, standard error, and the report
 // that the clock's second leads to.
 
-#include "random_hex_generator.hpp"
-
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
-#include <fcntl.h>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 #include "program_command.hpp"
+#include "random_hex_generator.hpp"
 #include "report_capture.hpp"
 
 extern char** environ;
@@ -187,7 +186,8 @@ TEST(Process, WriteErrorsFailTheRun) {
     if (c.message != nullptr) {
       EXPECT_EQ(r.err, c.message) << c.name;
     } else {
-      EXPECT_TRUE(r.err.starts_with("random_hex_generator: write error: ")) << c.name << ": " << r.err;
+      EXPECT_TRUE(r.err.starts_with("random_hex_generator: write error: "))
+          << c.name << ": " << r.err;
       EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << c.name << ": " << r.err;
     }
   }

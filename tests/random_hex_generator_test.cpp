@@ -95,9 +95,8 @@ TEST(ByteCheck, EdgeBytesInEveryPosition) {
     unsigned byte;
     int expected;
   } cases[] = {
-      {0x1F, 0}, {0x20, 1}, {0x7E, 1}, {0x7F, 0}, {0x09, 1}, {0x0A, 1},
-      {0x0D, 1}, {0x08, 0}, {0x0B, 0}, {0x0C, 0}, {0x0E, 0}, {0x00, 0},
-      {0x80, 0}, {0xFF, 0},
+      {0x1F, 0}, {0x20, 1}, {0x7E, 1}, {0x7F, 0}, {0x09, 1}, {0x0A, 1}, {0x0D, 1},
+      {0x08, 0}, {0x0B, 0}, {0x0C, 0}, {0x0E, 0}, {0x00, 0}, {0x80, 0}, {0xFF, 0},
   };
   constexpr uint64_t spaces = 0x2020202020202020U;
   EXPECT_EQ(is_ascii_representable(spaces), 1);
@@ -252,14 +251,14 @@ TEST(Report, TabLineFeedAndCarriageReturnAreWrittenRaw) {
 
 TEST(Report, ValuesOutsideTheRangeKeepTheFormatsOwnRules) {
   // Not accepted values: hex without leading zeros, negative readings signed.
-  EXPECT_TRUE(report_of(0x80000000C0000000).starts_with(
-      "Random 8-byte Hex Value: 80000000c0000000\n"
-      "Float (Front 4 Bytes): -2.000000\n"
-      "Float (Back 4 Bytes): -0.000000\n"
-      "Double: -0.000000\n"
-      "Integer (Front 4 Bytes): -1073741824\n"
-      "Integer (Back 4 Bytes): -2147483648\n"
-      "ASCII: "));
+  EXPECT_TRUE(report_of(0x80000000C0000000)
+                  .starts_with("Random 8-byte Hex Value: 80000000c0000000\n"
+                               "Float (Front 4 Bytes): -2.000000\n"
+                               "Float (Back 4 Bytes): -0.000000\n"
+                               "Double: -0.000000\n"
+                               "Integer (Front 4 Bytes): -1073741824\n"
+                               "Integer (Back 4 Bytes): -2147483648\n"
+                               "ASCII: "));
   EXPECT_TRUE(report_of(1).starts_with("Random 8-byte Hex Value: 1\n"));
 }
 

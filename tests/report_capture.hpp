@@ -4,12 +4,12 @@
 #ifndef REPORT_CAPTURE_HPP
 #define REPORT_CAPTURE_HPP
 
-#include "random_hex_generator.hpp"
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+
+#include "random_hex_generator.hpp"
 
 inline std::string report_of(std::uint64_t value) {
   char* buffer = nullptr;
