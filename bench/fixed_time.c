@@ -7,10 +7,14 @@
 #include <stdlib.h>
 #include <time.h>
 
+/* glibc names the parameter __timer, a name reserved to it. */
+/* NOLINTNEXTLINE(readability-inconsistent-declaration-parameter-name) */
 time_t time(time_t *out) {
   const char *text = getenv("FIXED_TIME");
   time_t now = text != NULL ? (time_t)strtoll(text, NULL, 10) : 0;
 
-  if (out != NULL) *out = now;
+  if (out != NULL) {
+    *out = now;
+  }
   return now;
 }

@@ -23,7 +23,7 @@ static double as_double(uint64_t bits) {
   return d;
 }
 
-static int float_in_range(float f) { return f <= 9999.0f && (double)f > 0.0001; }
+static int float_in_range(float f) { return f <= 9999.0F && (double)f > 0.0001; }
 
 static int double_in_range(double d) { return d <= 9999.0 && d > 0.0001; }
 
@@ -41,11 +41,17 @@ int main(void) {
     uint32_t second = (uint32_t)rand();
     v = ((uint64_t)first << 32) | second;
     if (!float_in_range(as_float(second)) || !float_in_range(as_float(first)) ||
-        !double_in_range(as_double(v)))
+        !double_in_range(as_double(v))) {
       continue;
-    for (k = 0; k < 8; k++)
-      if (!is_text((unsigned)(v >> (8 * k)) & 0xFF)) break;
-    if (k == 8) break;
+    }
+    for (k = 0; k < 8; k++) {
+      if (!is_text((unsigned)(v >> (8 * k)) & 0xFF)) {
+        break;
+      }
+    }
+    if (k == 8) {
+      break;
+    }
   }
 
   printf("Random 8-byte Hex Value: %lx\n", (unsigned long)v);
@@ -55,10 +61,14 @@ int main(void) {
   printf("Integer (Front 4 Bytes): %d\n", (int)(int32_t)(uint32_t)v);
   printf("Integer (Back 4 Bytes): %d\n", (int)(int32_t)(uint32_t)(v >> 32));
   printf("ASCII: ");
-  for (k = 0; k < 8; k++) printf("%c ", (int)((v >> (8 * k)) & 0xFF));
+  for (k = 0; k < 8; k++) {
+    printf("%c ", (int)((v >> (8 * k)) & 0xFF));
+  }
   printf("\n");
   printf("Bits: ");
-  for (k = 63; k >= 0; k--) printf("%d", (int)((v >> k) & 1));
+  for (k = 63; k >= 0; k--) {
+    printf("%d", (int)((v >> k) & 1));
+  }
   printf("\n");
   return fclose(stdout) != 0;
 }

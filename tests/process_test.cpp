@@ -18,8 +18,6 @@
 #include "random_hex_generator.hpp"
 #include "report_capture.hpp"
 
-extern char** environ;
-
 namespace {
 
 enum class output { pipe, dev_full, closed, broken_pipe };
@@ -53,6 +51,7 @@ run_result run_program(const std::vector<std::string>& args, output to = output:
   std::vector<std::string> words(std::begin(program_command), std::end(program_command));
   words.insert(words.end(), args.begin(), args.end());
   std::vector<char*> argv;
+  argv.reserve(words.size() + 1);
   for (std::string& word : words) {
     argv.push_back(word.data());
   }

@@ -188,7 +188,7 @@ TEST(DrawLoop, AcceptsTheFirstPassingPairOfDraws) {
   const auto model_accepts = [](uint64_t v) {
     const double f = static_cast<double>(std::bit_cast<float>(static_cast<uint32_t>(v)));
     const double b = static_cast<double>(std::bit_cast<float>(static_cast<uint32_t>(v >> 32)));
-    const double d = std::bit_cast<double>(v);
+    const auto d = std::bit_cast<double>(v);
     for (const double x : {f, b, d}) {
       if (!(x > 0.0001 && x <= 9999.0)) {
         return false;
