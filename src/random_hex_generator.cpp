@@ -28,8 +28,9 @@ int is_valid(float front, float back, double whole) noexcept {
 
 int is_ascii_representable(std::uint64_t value) noexcept {
   // Byte 7 is tested like the rest, although among values that pass the
-  // range check it can only be 0x3F or 0x40: it holds the sign and the top
-  // seven exponent bits of a double in (0.0001, 9999].
+  // range check it can only be 0x3F or 0x40: it is the double's sign bit,
+  // 0, and the top seven bits of its exponent field, which for a double in
+  // (0.0001, 9999] lies in 1009..1036, so those bits are 63 or 64.
   for (unsigned k = 0; k < 8U; ++k) {
     const unsigned c = byte_at(value, k);
     if ((c < 0x20U || c > 0x7EU) && c != '\t' && c != '\n' && c != '\r') {
