@@ -219,34 +219,38 @@ TEST(DrawLoop, AcceptsTheFirstPassingPairOfDraws) {
   }
 }
 
-TEST(Report, WorkedExampleByteForByte) {
-  const uint64_t v = form_candidate(1064991096, 1093874225);
-  ASSERT_EQ(is_valid(front_float(v), back_float(v), whole_double(v)), 1);
-  ASSERT_EQ(is_ascii_representable(v), 1);
-  EXPECT_EQ(report_of(v),
-            "Random 8-byte Hex Value: 3f7a797841333231\n"
-            "Float (Front 4 Bytes): 11.199754\n"
-            "Float (Back 4 Bytes): 0.978416\n"
-            "Double: 0.006463\n"
-            "Integer (Front 4 Bytes): 1093874225\n"
-            "Integer (Back 4 Bytes): 1064991096\n"
-            "ASCII: 1 2 3 A x y z ? \n"
-            "Bits: 0011111101111010011110010111100001000001001100110011001000110001\n");
-}
-
-TEST(Report, TabLineFeedAndCarriageReturnAreWrittenRaw) {
-  const uint64_t v = 0x3F7A7978410D0A09;
-  ASSERT_EQ(is_valid(front_float(v), back_float(v), whole_double(v)), 1);
-  ASSERT_EQ(is_ascii_representable(v), 1);
-  EXPECT_EQ(report_of(v),
-            "Random 8-byte Hex Value: 3f7a7978410d0a09\n"
-            "Float (Front 4 Bytes): 8.814950\n"
-            "Float (Back 4 Bytes): 0.978416\n"
-            "Double: 0.006463\n"
-            "Integer (Front 4 Bytes): 1091373577\n"
-            "Integer (Back 4 Bytes): 1064991096\n"
-            "ASCII: \t \n \r A x y z ? \n"
-            "Bits: 0011111101111010011110010111100001000001000011010000101000001001\n");
+// Accepted values byte for byte: the worked example, and one whose bytes
+// hold TAB, LF and CR, which are written raw.
+TEST(Report, AcceptedValuesByteForByte) {
+  const struct {
+    uint64_t value;
+    const char* report;
+  } cases[] = {
+      {form_candidate(1064991096, 1093874225),
+       "Random 8-byte Hex Value: 3f7a797841333231\n"
+       "Float (Front 4 Bytes): 11.199754\n"
+       "Float (Back 4 Bytes): 0.978416\n"
+       "Double: 0.006463\n"
+       "Integer (Front 4 Bytes): 1093874225\n"
+       "Integer (Back 4 Bytes): 1064991096\n"
+       "ASCII: 1 2 3 A x y z ? \n"
+       "Bits: 0011111101111010011110010111100001000001001100110011001000110001\n"},
+      {0x3F7A7978410D0A09,
+       "Random 8-byte Hex Value: 3f7a7978410d0a09\n"
+       "Float (Front 4 Bytes): 8.814950\n"
+       "Float (Back 4 Bytes): 0.978416\n"
+       "Double: 0.006463\n"
+       "Integer (Front 4 Bytes): 1091373577\n"
+       "Integer (Back 4 Bytes): 1064991096\n"
+       "ASCII: \t \n \r A x y z ? \n"
+       "Bits: 0011111101111010011110010111100001000001000011010000101000001001\n"},
+  };
+  for (const auto& c : cases) {
+    const uint64_t v = c.value;
+    EXPECT_EQ(is_valid(front_float(v), back_float(v), whole_double(v)), 1) << std::hex << v;
+    EXPECT_EQ(is_ascii_representable(v), 1) << std::hex << v;
+    EXPECT_EQ(report_of(v), c.report);
+  }
 }
 
 TEST(Report, ValuesOutsideTheRangeKeepTheFormatsOwnRules) {
