@@ -58,14 +58,14 @@ std::uint64_t draw_accepted() noexcept {
     // The first draw is the back half and the second the front half. They
     // are two statements because the order in which a call's arguments are
     // evaluated is unspecified. The floats are read from the halves as they
-    // come, so that the candidate is put together only for the double: GCC
-    // does not see through forming it and taking it apart again.
+    // come, not from the candidate: GCC does not see through forming it and
+    // taking it apart again, and would form it before the first check.
     const std::uint32_t back = draw();
     const std::uint32_t front = draw();
-    if (is_valid(half_as_float(front), half_as_float(back),
-                 whole_double(form_candidate(back, front))) != 0 &&
-        is_ascii_representable(form_candidate(back, front)) != 0) {
-      return form_candidate(back, front);
+    const std::uint64_t value = form_candidate(back, front);
+    if (is_valid(half_as_float(front), half_as_float(back), whole_double(value)) != 0 &&
+        is_ascii_representable(value) != 0) {
+      return value;
     }
   }
 }
