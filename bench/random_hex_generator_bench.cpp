@@ -17,11 +17,7 @@ namespace {
 int attempt() {
   const std::uint32_t back = draw();
   const std::uint32_t front = draw();
-  const std::uint64_t value = form_candidate(back, front);
-  return is_valid(half_as_float(front), half_as_float(back), whole_double(value)) != 0 &&
-                 is_ascii_representable(value) != 0
-             ? 1
-             : 0;
+  return is_accepted(back, front);
 }
 
 // The floor: two bare rand() draws.

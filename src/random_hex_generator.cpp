@@ -53,19 +53,26 @@ std::uint32_t draw() noexcept {
   return static_cast<std::uint32_t>(std::rand());
 }
 
+int is_accepted(std::uint32_t back, std::uint32_t front) noexcept {
+  // The floats are read from the halves as they come, not from the
+  // candidate: GCC does not see through forming it and taking it apart
+  // again, and would form it before the first check.
+  const std::uint64_t value = form_candidate(back, front);
+  return is_valid(half_as_float(front), half_as_float(back), whole_double(value)) != 0 &&
+                 is_ascii_representable(value) != 0
+             ? 1
+             : 0;
+}
+
 std::uint64_t draw_accepted() noexcept {
   for (;;) {
     // The first draw is the back half and the second the front half. They
     // are two statements because the order in which a call's arguments are
-    // evaluated is unspecified. The floats are read from the halves as they
-    // come, not from the candidate: GCC does not see through forming it and
-    // taking it apart again, and would form it before the first check.
+    // evaluated is unspecified.
     const std::uint32_t back = draw();
     const std::uint32_t front = draw();
-    const std::uint64_t value = form_candidate(back, front);
-    if (is_valid(half_as_float(front), half_as_float(back), whole_double(value)) != 0 &&
-        is_ascii_representable(value) != 0) {
-      return value;
+    if (is_accepted(back, front) != 0) {
+      return form_candidate(back, front);
     }
   }
 }

@@ -68,6 +68,10 @@ int is_valid(float front, float back, double whole) noexcept;
 // (0x20..0x7E) or TAB, LF or CR, 0 otherwise.
 int is_ascii_representable(std::uint64_t value) noexcept;
 
+// Both checks, the range check first, on the candidate formed from the
+// first draw (back) and the second (front): 1 when it is accepted.
+int is_accepted(std::uint32_t back, std::uint32_t front) noexcept;
+
 // One draw from the seeded platform generator, 0 to 2147483647.
 std::uint32_t draw() noexcept;
 
