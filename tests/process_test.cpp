@@ -20,7 +20,10 @@
 
 namespace {
 
-enum class output { pipe, dev_full, closed, broken_pipe };
+// Where the program's standard output goes. dev_full_unbuffered also
+// leaves the stream unbuffered, so each write fails as it is made and the
+// close that ends the run has nothing left to fail on.
+enum class output { pipe, dev_full, dev_full_unbuffered, closed, broken_pipe };
 
 struct run_result {
   int wait_status = -1;
@@ -49,6 +52,9 @@ std::string read_all(int fd) {
 // the test runner does with it.
 run_result run_program(const std::vector<std::string>& args, output to = output::pipe) {
   std::vector<std::string> words(std::begin(program_command), std::end(program_command));
+  if (to == output::dev_full_unbuffered) {
+    words.assign(std::begin(unbuffered_program_command), std::end(unbuffered_program_command));
+  }
   words.insert(words.end(), args.begin(), args.end());
   std::vector<char*> argv;
   argv.reserve(words.size() + 1);
@@ -77,6 +83,7 @@ run_result run_program(const std::vector<std::string>& args, output to = output:
       posix_spawn_file_actions_adddup2(&actions, out_pipe[1], STDOUT_FILENO);
       break;
     case output::dev_full:
+    case output::dev_full_unbuffered:
       posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/full", O_WRONLY, 0);
       break;
     case output::closed:
@@ -176,6 +183,8 @@ TEST(Process, WriteErrorsFailTheRun) {
     const char* message;  // nullptr: any reason
   } cases[] = {
       {"full device", output::dev_full,
+       "random_hex_generator: write error: No space left on device\n"},
+      {"full device, unbuffered", output::dev_full_unbuffered,
        "random_hex_generator: write error: No space left on device\n"},
       {"closed standard output", output::closed, nullptr},
   };
