@@ -160,17 +160,19 @@ TEST(Process, SameSecondSameReportWhateverTheArguments) {
     EXPECT_TRUE(pinned) << "no run fitted within one second of the clock";
   }
 
-  // Back to back within one second, if the clock allows it.
-  for (int attempt = 0; attempt < 20; ++attempt) {
+  // Back to back within one second.
+  bool pinned = false;
+  for (int attempt = 0; attempt < 20 && !pinned; ++attempt) {
     const std::time_t before = std::time(nullptr);
     const run_result a = run_program({});
     const run_result b = run_program({"ignored", "--version"});
     if (std::time(nullptr) == before) {
+      pinned = true;
       EXPECT_EQ(a.out, b.out);
       EXPECT_EQ(a.err + b.err, "");
-      break;
     }
   }
+  EXPECT_TRUE(pinned) << "no two runs fitted within one second of the clock";
 }
 
 // A report that cannot be written fails the run with one line on standard
