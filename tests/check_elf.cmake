@@ -1,6 +1,7 @@
 # Checks the built program with readelf: libc.so.6 is its only library, and
 # it carries the hardening of the release build (PIE, full RELRO, bind-now,
-# a non-executable stack, fortified printf).
+# a non-executable stack, fortified printf), and it keeps its build-id but
+# not the compiler's .comment section.
 # Run as: cmake -DPROGRAM=... -DREADELF=... -P check_elf.cmake
 
 function(readelf_output option out)
@@ -15,7 +16,11 @@ endfunction()
 readelf_output(--dynamic dynamic)
 readelf_output(--program-headers headers)
 readelf_output(--dyn-syms symbols)
+readelf_output(--section-headers sections)
 set(failures "")
+if(sections MATCHES " \\.comment ")
+  list(APPEND failures "a .comment section")
+endif()
 
 string(REGEX MATCHALL "\\(NEEDED\\)[^\n]*\\[([^]\n]*)\\]" needed_lines "${dynamic}")
 set(needed "")
@@ -32,7 +37,8 @@ set(checks
   "bind-now" "FLAGS[^\n]*BIND_NOW" "${dynamic}"
   "RELRO" "GNU_RELRO" "${headers}"
   "non-executable stack" "GNU_STACK[^\n]* RW " "${headers}"
-  "fortified printf" "__[a-z]*printf_chk" "${symbols}")
+  "fortified printf" "__[a-z]*printf_chk" "${symbols}"
+  "build-id" " \\.note\\.gnu\\.build-id " "${sections}")
 list(LENGTH checks length)
 math(EXPR last "${length} - 1")
 foreach(i RANGE 0 ${last} 3)
@@ -50,4 +56,5 @@ if(failures)
   list(JOIN failures "; " why)
   message(FATAL_ERROR "${PROGRAM}: ${why}")
 endif()
-message(STATUS "${PROGRAM}: needs libc.so.6 alone; PIE, bind-now, RELRO, NX stack, fortified")
+message(STATUS "${PROGRAM}: needs libc.so.6 alone; PIE, bind-now, RELRO, NX stack, fortified; "
+  "build-id, no .comment")
