@@ -1,7 +1,9 @@
 /*
  * A preload shim that stops the clock: time() returns the value of the
  * environment variable FIXED_TIME (a decimal integer, negative allowed), so
- * a run can be repeated and measured at any clock value.
+ * a run can be repeated and measured at any clock value. It is built with
+ * the program's 64-bit time_t, so on a 32-bit host it replaces the same
+ * time() the program calls and can stop the clock past 2038 there too.
  */
 
 #include <stdlib.h>

@@ -5,6 +5,7 @@
  * real program is measured against this one.
  */
 
+#include <inttypes.h>
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -54,7 +55,7 @@ int main(void) {
     }
   }
 
-  printf("Random 8-byte Hex Value: %lx\n", (unsigned long)v);
+  printf("Random 8-byte Hex Value: %" PRIx64 "\n", v);
   printf("Float (Front 4 Bytes): %f\n", (double)as_float((uint32_t)v));
   printf("Float (Back 4 Bytes): %f\n", (double)as_float((uint32_t)(v >> 32)));
   printf("Double: %lf\n", as_double(v));

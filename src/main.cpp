@@ -6,10 +6,16 @@
 // environment are ignored. The exit status is 0 when the report was
 // written and 1 when it could not be.
 
+#include <climits>
 #include <cstdlib>
 #include <ctime>
 
 #include "random_hex_generator.hpp"
+
+// With a 32-bit time_t, time() fails from 2038-01-19 on and every later run
+// would seed the same value. 32-bit hosts are built with _TIME_BITS=64.
+static_assert(sizeof(std::time_t) * CHAR_BIT >= 64,
+              "time_t must be 64 bits: build with -D_TIME_BITS=64 -D_FILE_OFFSET_BITS=64");
 
 int main() {
   // srand takes the low 32 bits of the time; a failed time(), -1, seeds

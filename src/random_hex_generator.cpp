@@ -3,14 +3,11 @@
 #include "random_hex_generator.hpp"
 
 #include <cerrno>
+#include <cinttypes>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
-// The hexadecimal line prints the whole value through "%lx".
-static_assert(sizeof(unsigned long) == sizeof(std::uint64_t),
-              "the report needs a 64-bit unsigned long");
 
 int is_valid(float front, float back, double whole) noexcept {
   constexpr float upper_float = 9999.0F;
@@ -78,7 +75,9 @@ std::uint64_t draw_accepted() noexcept {
 }
 
 void print_report(std::FILE* out, std::uint64_t value) noexcept {
-  std::fprintf(out, "Random 8-byte Hex Value: %lx\n", static_cast<unsigned long>(value));
+  // PRIx64 is "lx" on a 64-bit host and "llx" on a 32-bit one: the same
+  // digits either way.
+  std::fprintf(out, "Random 8-byte Hex Value: %" PRIx64 "\n", value);
   std::fprintf(out, "Float (Front 4 Bytes): %f\n", static_cast<double>(front_float(value)));
   std::fprintf(out, "Float (Back 4 Bytes): %f\n", static_cast<double>(back_float(value)));
   std::fprintf(out, "Double: %lf\n", whole_double(value));
