@@ -5,6 +5,7 @@
 #
 # usage: instructions.sh PROGRAM MINIMAL_LOOP FIXED_TIME_SHIM [CLOCK...]
 set -euo pipefail
+export LC_ALL=C  # valgrind's summary is read below
 [ $# -ge 3 ] || { echo "usage: $0 program minimal_loop shim [clock...]" >&2; exit 2; }
 program=$1 loop=$2 shim=$3
 shift 3

@@ -4,8 +4,9 @@
 # not the compiler's .comment section.
 # Run as: cmake -DPROGRAM=... -DREADELF=... -P check_elf.cmake
 
+# readelf's headings are translated; the patterns below are the C locale's.
 function(readelf_output option out)
-  execute_process(COMMAND ${READELF} -W ${option} ${PROGRAM}
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C LANGUAGE= ${READELF} -W ${option} ${PROGRAM}
     OUTPUT_VARIABLE text RESULT_VARIABLE status)
   if(NOT status EQUAL 0)
     message(FATAL_ERROR "${READELF} ${option} ${PROGRAM} failed")
