@@ -1,8 +1,8 @@
 # Checks the built program with readelf: libc.so.6 is its only library, and
 # it carries the hardening of the release build (PIE, full RELRO, bind-now,
-# a non-executable stack, fortified printf), and it keeps its build-id but
-# not the compiler's .comment section.
-# Run as: cmake -DPROGRAM=... -DREADELF=... -P check_elf.cmake
+# a non-executable stack and, where the toolchain can make one, a fortified
+# printf), and it keeps its build-id but not the compiler's .comment section.
+# Run as: cmake -DPROGRAM=... -DREADELF=... -DCAN_FORTIFY_PRINTF=ON|OFF -P check_elf.cmake
 
 # readelf's headings are translated; the patterns below are the C locale's.
 function(readelf_output option out)
@@ -38,8 +38,13 @@ set(checks
   "bind-now" "FLAGS[^\n]*BIND_NOW" "${dynamic}"
   "RELRO" "GNU_RELRO" "${headers}"
   "non-executable stack" "GNU_STACK[^\n]* RW " "${headers}"
-  "fortified printf" "__[a-z]*printf_chk" "${symbols}"
   "build-id" " \\.note\\.gnu\\.build-id " "${sections}")
+if(CAN_FORTIFY_PRINTF)
+  list(APPEND checks "fortified printf" "__[a-z]*printf_chk" "${symbols}")
+  set(fortified "fortified printf")
+else()
+  set(fortified "no fortified printf: this toolchain cannot make one")
+endif()
 list(LENGTH checks length)
 math(EXPR last "${length} - 1")
 foreach(i RANGE 0 ${last} 3)
@@ -57,5 +62,5 @@ if(failures)
   list(JOIN failures "; " why)
   message(FATAL_ERROR "${PROGRAM}: ${why}")
 endif()
-message(STATUS "${PROGRAM}: needs libc.so.6 alone; PIE, bind-now, RELRO, NX stack, fortified; "
-  "build-id, no .comment")
+message(STATUS "${PROGRAM}: needs libc.so.6 alone; PIE, bind-now, RELRO, NX stack, "
+  "${fortified}; build-id, no .comment")
