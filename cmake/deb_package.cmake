@@ -37,7 +37,7 @@ function(run_in_c_locale out)
 endfunction()
 
 if("$ENV{SOURCE_DATE_EPOCH}" STREQUAL "")
-  set(source ${CPACK_PACKAGE_CONFIG_SOURCE_DIR})
+  set(source ${CPACK_DEB_SCRIPT_SOURCE_DIR})
   file(REAL_PATH ${source} source)
   execute_process(COMMAND git -C ${source} rev-parse --show-toplevel
     OUTPUT_VARIABLE top RESULT_VARIABLE status
@@ -53,8 +53,8 @@ if("$ENV{SOURCE_DATE_EPOCH}" STREQUAL "")
   set(ENV{SOURCE_DATE_EPOCH} ${time})
 endif()
 
-set(program ${CPACK_PACKAGE_CONFIG_PROGRAM})
-run_in_c_locale(needs ${CPACK_PACKAGE_CONFIG_READELF} -W --version-info ${program})
+set(program ${CPACK_DEB_SCRIPT_PROGRAM})
+run_in_c_locale(needs ${CPACK_DEB_SCRIPT_READELF} -W --version-info ${program})
 string(REGEX REPLACE ".*'\\.gnu\\.version_r'" "" needs "${needs}")
 string(REGEX MATCHALL "File: [^ \n]+" libraries "${needs}")
 string(REGEX MATCHALL "Name: GLIBC_[0-9.]+" versions "${needs}")
