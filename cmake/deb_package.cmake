@@ -73,38 +73,25 @@ foreach(version IN LISTS versions)
   endif()
 endforeach()
 
-# The staged tree, with fixed modes and times, and the size of its files in
-# KiB, each rounded up, as dpkg-gencontrol counts Installed-Size.
+# The staged files, and their size in KiB, each rounded up, as
+# dpkg-gencontrol counts Installed-Size.
 set(root ${CPACK_TEMPORARY_DIRECTORY})
-file(GLOB_RECURSE entries LIST_DIRECTORIES true RELATIVE ${root} ${root}/*)
-list(SORT entries)
-set(folder_mode OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
-  WORLD_READ WORLD_EXECUTE)
-set(file_mode OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+file(GLOB_RECURSE files RELATIVE ${root} ${root}/*)
+list(SORT files)
 set(size 0)
 set(md5sums "")
-file(CHMOD ${root} PERMISSIONS ${folder_mode})
-foreach(entry IN LISTS entries)
-  if(IS_DIRECTORY ${root}/${entry})
-    file(CHMOD ${root}/${entry} PERMISSIONS ${folder_mode})
-    continue()
-  endif()
-  if(entry MATCHES "^usr/bin/")
-    file(CHMOD ${root}/${entry} PERMISSIONS ${folder_mode})
-  else()
-    file(CHMOD ${root}/${entry} PERMISSIONS ${file_mode})
-  endif()
-  file(SIZE ${root}/${entry} bytes)
+foreach(file IN LISTS files)
+  file(SIZE ${root}/${file} bytes)
   math(EXPR size "${size} + (${bytes} + 1023) / 1024")
-  file(MD5 ${root}/${entry} md5)
-  string(APPEND md5sums "${md5}  ${entry}\n")
+  file(MD5 ${root}/${file} md5)
+  string(APPEND md5sums "${md5}  ${file}\n")
 endforeach()
 
 # Debian's control file: the long description's lines each start with a
 # space, and an empty one is written " .".
 string(REPLACE "\n" "\n " description " ${CPACK_PACKAGE_DESCRIPTION}")
 string(REPLACE "\n \n" "\n .\n" description "${description}")
-set(control "Package: ${CPACK_DEBIAN_PACKAGE_NAME}
+file(WRITE ${root}/DEBIAN/control "Package: ${CPACK_DEBIAN_PACKAGE_NAME}
 Version: ${CPACK_PACKAGE_VERSION}
 Architecture: ${CPACK_DEBIAN_PACKAGE_ARCHITECTURE}
 Maintainer: ${CPACK_DEBIAN_PACKAGE_MAINTAINER}
@@ -115,17 +102,19 @@ Priority: ${CPACK_DEBIAN_PACKAGE_PRIORITY}
 Description: ${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
 ${description}
 ")
-file(MAKE_DIRECTORY ${root}/DEBIAN)
-file(CHMOD ${root}/DEBIAN PERMISSIONS ${folder_mode})
-file(WRITE ${root}/DEBIAN/control "${control}")
 file(WRITE ${root}/DEBIAN/md5sums "${md5sums}")
-file(CHMOD ${root}/DEBIAN/control ${root}/DEBIAN/md5sums PERMISSIONS ${file_mode})
 
-# dpkg-deb clamps time stamps to SOURCE_DATE_EPOCH but keeps older ones;
-# these are all set to it.
-list(TRANSFORM entries PREPEND ${root}/)
+# Modes and times of the whole tree, DEBIAN included. dpkg-deb clamps time
+# stamps to SOURCE_DATE_EPOCH but keeps older ones; these are all set to it.
+set(folder_mode OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+  WORLD_READ WORLD_EXECUTE)
+file(CHMOD_RECURSE ${root} DIRECTORY_PERMISSIONS ${folder_mode}
+  FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+file(GLOB programs ${root}/usr/bin/*)
+file(CHMOD ${programs} PERMISSIONS ${folder_mode})
+file(GLOB_RECURSE entries LIST_DIRECTORIES true ${root}/*)
 run_in_c_locale(ignored touch --no-dereference --date=@$ENV{SOURCE_DATE_EPOCH}
-  ${root} ${root}/DEBIAN ${root}/DEBIAN/control ${root}/DEBIAN/md5sums ${entries})
+  ${root} ${entries})
 
 # cpack copies the package from beside the staging tree to the build folder.
 set(deb ${CPACK_TOPLEVEL_DIRECTORY}/${CPACK_DEBIAN_FILE_NAME})
