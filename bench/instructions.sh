@@ -9,6 +9,7 @@ export LC_ALL=C  # valgrind's summary is read below
 [ $# -ge 3 ] || { echo "usage: $0 program minimal_loop shim [clock...]" >&2; exit 2; }
 program=$1 loop=$2 shim=$3
 shift 3
+preload=$(dirname "$0")/../tests/preload.sh
 [ $# -gt 0 ] || set -- 1700000000 0 4294967296
 command -v valgrind >/dev/null || { echo "$0: valgrind: not found" >&2; exit 1; }
 
@@ -17,7 +18,7 @@ trap 'rm -rf "$work"' EXIT
 
 # Prints the instruction count of one run; its report goes to $work/$2.
 count() {
-  LD_PRELOAD=$shim FIXED_TIME=$1 valgrind --tool=callgrind \
+  "$preload" "$shim" "FIXED_TIME=$1" valgrind --tool=callgrind \
     --callgrind-out-file=/dev/null "$3" >"$work/$2" 2>"$work/$2.log"
   sed -n 's/^==[0-9]*== Collected : \([0-9]*\)$/\1/p' "$work/$2.log"
 }

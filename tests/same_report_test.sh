@@ -9,13 +9,10 @@ set -u
 shim=$1 program=$2 loop=$3
 shift 3
 emulator=("$@")
+preload=$(dirname "$0")/preload.sh
 
 run() {  # run CLOCK BINARY
-  if ((${#emulator[@]})); then
-    "${emulator[@]}" -E "LD_PRELOAD=$shim" -E "FIXED_TIME=$1" "$2"
-  else
-    LD_PRELOAD=$shim FIXED_TIME=$1 "$2"
-  fi
+  "$preload" "$shim" "FIXED_TIME=$1" "${emulator[@]}" "$2"
 }
 
 failures=0
