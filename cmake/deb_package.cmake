@@ -5,13 +5,12 @@
 # - modes are set here, not inherited from the umask: folders and the
 #   program 0755, every other file 0644; dpkg-deb gives its own ar members
 #   fixed modes, and --root-owner-group makes every owner root;
-# - every time stamp is SOURCE_DATE_EPOCH (see below);
+# - every time stamp is SOURCE_DATE_EPOCH: one already in the environment
+#   wins; otherwise it is the date of the changelog's latest entry, as
+#   Debian's own tools take it, so a clone and an unpacked source tarball
+#   of one commit make the same bytes;
 # - the tools whose output is read run in the C locale, so the package is
 #   the same whatever language the builder's machine speaks.
-#
-# SOURCE_DATE_EPOCH: one already in the environment wins; in a git checkout
-# of the sources it is the time of the last commit; otherwise, as in a
-# source tarball, the date of the changelog's latest entry (doc/changelog).
 #
 # Depends. The program needs libc.so.6 alone (a test checks it), so it
 # depends on libc6, at the highest GLIBC_ symbol version it needs
@@ -19,8 +18,17 @@
 # with the target's readelf, so this holds for a cross build too, where
 # dpkg-shlibdeps would find no libc6 for the target, only the host's -cross
 # packages.
+#
+# Reads, besides cpack's own variables, these from CMakeLists.txt:
+#   CPACK_DEB_SCRIPT_ARCHITECTURE  the Debian architecture, empty without dpkg-dev
+#   CPACK_DEB_SCRIPT_FILE_NAME     the package's file name
+#   CPACK_DEB_SCRIPT_CONTROL       the control file, ${installed_size} and
+#                                  ${libc_version} still to be filled in here
+#   CPACK_DEB_SCRIPT_CHANGELOG     the Debian changelog, for the time
+#   CPACK_DEB_SCRIPT_PROGRAM       the built program, for its needs
+#   CPACK_DEB_SCRIPT_READELF       the target's readelf
 
-if(NOT CPACK_DEBIAN_PACKAGE_ARCHITECTURE)
+if(NOT CPACK_DEB_SCRIPT_ARCHITECTURE)
   message(FATAL_ERROR "no Debian architecture: dpkg-architecture (dpkg-dev) names it")
 endif()
 
@@ -37,16 +45,7 @@ function(run_in_c_locale out)
 endfunction()
 
 if("$ENV{SOURCE_DATE_EPOCH}" STREQUAL "")
-  set(source ${CPACK_DEB_SCRIPT_SOURCE_DIR})
-  file(REAL_PATH ${source} source)
-  execute_process(COMMAND git -C ${source} rev-parse --show-toplevel
-    OUTPUT_VARIABLE top RESULT_VARIABLE status
-    OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
-  if(status EQUAL 0 AND top STREQUAL source)
-    run_in_c_locale(time git -C ${source} log -1 --format=%ct)
-  else()
-    run_in_c_locale(time dpkg-parsechangelog -l ${source}/doc/changelog -S Timestamp)
-  endif()
+  run_in_c_locale(time dpkg-parsechangelog -l ${CPACK_DEB_SCRIPT_CHANGELOG} -S Timestamp)
   if(NOT time MATCHES "^[0-9]+$")
     message(FATAL_ERROR "no package time: \"${time}\" is not a number of seconds")
   endif()
@@ -65,43 +64,41 @@ endif()
 if(NOT libraries STREQUAL "File: libc.so.6")
   message(FATAL_ERROR "${program} needs versions from [${libraries}], not libc.so.6 alone")
 endif()
-set(highest 0)
+set(libc_version 0)
 foreach(version IN LISTS versions)
   string(REPLACE "Name: GLIBC_" "" version ${version})
-  if(version VERSION_GREATER highest)
-    set(highest ${version})
+  if(version VERSION_GREATER libc_version)
+    set(libc_version ${version})
   endif()
 endforeach()
 
-# The staged files, and their size in KiB, each rounded up, as
-# dpkg-gencontrol counts Installed-Size.
+# Installed-Size, in KiB, as dpkg-gencontrol counts it over the tree it is
+# given: each file's size rounded up, and 1 for every folder, the tree's
+# own and DEBIAN included, as in a debhelper build, where DEBIAN exists
+# and is still empty when dpkg-gencontrol runs.
 set(root ${CPACK_TEMPORARY_DIRECTORY})
+file(MAKE_DIRECTORY ${root}/DEBIAN)
+file(GLOB_RECURSE entries LIST_DIRECTORIES true ${root}/*)
+set(installed_size 1)
+foreach(entry IN LISTS entries)
+  if(IS_DIRECTORY ${entry})
+    math(EXPR installed_size "${installed_size} + 1")
+  else()
+    file(SIZE ${entry} bytes)
+    math(EXPR installed_size "${installed_size} + (${bytes} + 1023) / 1024")
+  endif()
+endforeach()
+
 file(GLOB_RECURSE files RELATIVE ${root} ${root}/*)
 list(SORT files)
-set(size 0)
 set(md5sums "")
 foreach(file IN LISTS files)
-  file(SIZE ${root}/${file} bytes)
-  math(EXPR size "${size} + (${bytes} + 1023) / 1024")
   file(MD5 ${root}/${file} md5)
   string(APPEND md5sums "${md5}  ${file}\n")
 endforeach()
-
-# Debian's control file: the long description's lines each start with a
-# space, and an empty one is written " .".
-string(REPLACE "\n" "\n " description " ${CPACK_PACKAGE_DESCRIPTION}")
-string(REPLACE "\n \n" "\n .\n" description "${description}")
-file(WRITE ${root}/DEBIAN/control "Package: ${CPACK_DEBIAN_PACKAGE_NAME}
-Version: ${CPACK_PACKAGE_VERSION}
-Architecture: ${CPACK_DEBIAN_PACKAGE_ARCHITECTURE}
-Maintainer: ${CPACK_DEBIAN_PACKAGE_MAINTAINER}
-Installed-Size: ${size}
-Depends: libc6 (>= ${highest})
-Section: ${CPACK_DEBIAN_PACKAGE_SECTION}
-Priority: ${CPACK_DEBIAN_PACKAGE_PRIORITY}
-Description: ${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-${description}
-")
+file(READ ${CPACK_DEB_SCRIPT_CONTROL} control)
+string(CONFIGURE "${control}" control)
+file(WRITE ${root}/DEBIAN/control "${control}")
 file(WRITE ${root}/DEBIAN/md5sums "${md5sums}")
 
 # Modes and times of the whole tree, DEBIAN included. dpkg-deb clamps time
@@ -117,6 +114,6 @@ run_in_c_locale(ignored touch --no-dereference --date=@$ENV{SOURCE_DATE_EPOCH}
   ${root} ${entries})
 
 # cpack copies the package from beside the staging tree to the build folder.
-set(deb ${CPACK_TOPLEVEL_DIRECTORY}/${CPACK_DEBIAN_FILE_NAME})
+set(deb ${CPACK_TOPLEVEL_DIRECTORY}/${CPACK_DEB_SCRIPT_FILE_NAME})
 run_in_c_locale(ignored dpkg-deb --root-owner-group -Zxz --build ${root} ${deb})
 set(CPACK_EXTERNAL_BUILT_PACKAGES ${deb})
