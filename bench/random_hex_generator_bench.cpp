@@ -1,6 +1,7 @@
 // Benchmarks of the draw loop: what two rand() draws cost, what one attempt
-// through the module's own functions costs on top of them, and how many
-// attempts a run makes per accepted value.
+// through the module's own functions costs on top of them, how many
+// attempts a run makes per accepted value, and how often the byte check
+// runs at all.
 
 #include <benchmark/benchmark.h>
 
@@ -88,6 +89,27 @@ void attempts_per_accepted(benchmark::State& state) {
       static_cast<double>(attempts), benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(attempts_per_accepted)->Arg(400'000'000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// How often the range check passes, so how often the byte check runs, over
+// a fixed number of attempts from a fixed seed.
+void attempts_per_range_pass(benchmark::State& state) {
+  const auto attempts = static_cast<std::int64_t>(state.range(0));
+  std::int64_t passed = 0;
+  for (auto _ : state) {
+    std::srand(1);
+    passed = 0;
+    for (std::int64_t i = 0; i < attempts; ++i) {
+      const std::uint32_t back = draw();
+      const std::uint32_t front = draw();
+      passed += is_valid(half_as_float(front), half_as_float(back),
+                         whole_double(form_candidate(back, front)));
+    }
+  }
+  state.counters["range_passes"] = static_cast<double>(passed);
+  state.counters["attempts_per_range_pass"] =
+      passed != 0 ? static_cast<double>(attempts) / static_cast<double>(passed) : 0.0;
+}
+BENCHMARK(attempts_per_range_pass)->Arg(20'000'000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
