@@ -17,10 +17,15 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 # Prints the instruction count of one run; its report goes to $work/$2.
+# A run valgrind cannot count, such as one built with AddressSanitizer,
+# fails the whole.
 count() {
+  local collected
   "$preload" "$shim" "FIXED_TIME=$1" valgrind --tool=callgrind \
-    --callgrind-out-file=/dev/null "$3" >"$work/$2" 2>"$work/$2.log"
-  sed -n 's/^==[0-9]*== Collected : \([0-9]*\)$/\1/p' "$work/$2.log"
+    --callgrind-out-file=/dev/null "$3" >"$work/$2" 2>"$work/$2.log" || true
+  collected=$(sed -n 's/^==[0-9]*== Collected : \([0-9]*\)$/\1/p' "$work/$2.log")
+  [ -n "$collected" ] || { tail -n 5 "$work/$2.log" >&2; echo "$0: valgrind counted no run of $3" >&2; return 1; }
+  echo "$collected"
 }
 
 printf '%-12s %14s %14s %8s\n' clock program minimal_loop ratio
