@@ -71,43 +71,48 @@ void attempt_over_floor(benchmark::State& state) {
 }
 BENCHMARK(attempt_over_floor)->Unit(benchmark::kMillisecond);
 
-// Accepted values over a fixed number of attempts, from a fixed seed.
-void attempts_per_accepted(benchmark::State& state) {
-  const auto attempts = static_cast<std::int64_t>(state.range(0));
-  std::int64_t accepted = 0;
-  for (auto _ : state) {
-    std::srand(1);
-    accepted = 0;
-    for (std::int64_t i = 0; i < attempts; ++i) {
-      accepted += attempt();
-    }
-  }
-  state.counters["accepted"] = static_cast<double>(accepted);
-  state.counters["attempts_per_accepted"] =
-      accepted != 0 ? static_cast<double>(attempts) / static_cast<double>(accepted) : 0.0;
-  state.counters["attempts_per_second"] = benchmark::Counter(
-      static_cast<double>(attempts), benchmark::Counter::kIsIterationInvariantRate);
+// The range check alone on one attempt's two draws.
+int range_check() {
+  const std::uint32_t back = draw();
+  const std::uint32_t front = draw();
+  return is_valid(half_as_float(front), half_as_float(back),
+                  whole_double(form_candidate(back, front)));
 }
-BENCHMARK(attempts_per_accepted)->Arg(400'000'000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
-// How often the range check passes, so how often the byte check runs, over
-// a fixed number of attempts from a fixed seed.
-void attempts_per_range_pass(benchmark::State& state) {
+// How many of state.range(0) attempts, from a fixed seed, pass check.
+template <int (*check)()>
+std::int64_t passes(benchmark::State& state) {
   const auto attempts = static_cast<std::int64_t>(state.range(0));
   std::int64_t passed = 0;
   for (auto _ : state) {
     std::srand(1);
     passed = 0;
     for (std::int64_t i = 0; i < attempts; ++i) {
-      const std::uint32_t back = draw();
-      const std::uint32_t front = draw();
-      passed += is_valid(half_as_float(front), half_as_float(back),
-                         whole_double(form_candidate(back, front)));
+      passed += check();
     }
   }
+  return passed;
+}
+
+double attempts_per(const benchmark::State& state, std::int64_t passed) {
+  return passed != 0 ? static_cast<double>(state.range(0)) / static_cast<double>(passed) : 0.0;
+}
+
+// Accepted values over a fixed number of attempts, from a fixed seed.
+void attempts_per_accepted(benchmark::State& state) {
+  const std::int64_t accepted = passes<attempt>(state);
+  state.counters["accepted"] = static_cast<double>(accepted);
+  state.counters["attempts_per_accepted"] = attempts_per(state, accepted);
+  state.counters["attempts_per_second"] = benchmark::Counter(
+      static_cast<double>(state.range(0)), benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(attempts_per_accepted)->Arg(400'000'000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// How often the range check passes, so how often the byte check runs.
+void attempts_per_range_pass(benchmark::State& state) {
+  const std::int64_t passed = passes<range_check>(state);
   state.counters["range_passes"] = static_cast<double>(passed);
-  state.counters["attempts_per_range_pass"] =
-      passed != 0 ? static_cast<double>(attempts) / static_cast<double>(passed) : 0.0;
+  state.counters["attempts_per_range_pass"] = attempts_per(state, passed);
 }
 BENCHMARK(attempts_per_range_pass)->Arg(20'000'000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
