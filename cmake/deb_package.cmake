@@ -75,26 +75,23 @@ endforeach()
 # Installed-Size, in KiB, as dpkg-gencontrol counts it over the tree it is
 # given: each file's size rounded up, and 1 for every folder, the tree's
 # own and DEBIAN included, as in a debhelper build, where DEBIAN exists
-# and is still empty when dpkg-gencontrol runs.
+# and is still empty when dpkg-gencontrol runs. The same pass lists the
+# files' sums; the glob comes sorted.
 set(root ${CPACK_TEMPORARY_DIRECTORY})
 file(MAKE_DIRECTORY ${root}/DEBIAN)
 file(GLOB_RECURSE entries LIST_DIRECTORIES true ${root}/*)
 set(installed_size 1)
+set(md5sums "")
 foreach(entry IN LISTS entries)
   if(IS_DIRECTORY ${entry})
     math(EXPR installed_size "${installed_size} + 1")
   else()
     file(SIZE ${entry} bytes)
     math(EXPR installed_size "${installed_size} + (${bytes} + 1023) / 1024")
+    file(MD5 ${entry} md5)
+    file(RELATIVE_PATH file ${root} ${entry})
+    string(APPEND md5sums "${md5}  ${file}\n")
   endif()
-endforeach()
-
-file(GLOB_RECURSE files RELATIVE ${root} ${root}/*)
-list(SORT files)
-set(md5sums "")
-foreach(file IN LISTS files)
-  file(MD5 ${root}/${file} md5)
-  string(APPEND md5sums "${md5}  ${file}\n")
 endforeach()
 file(READ ${CPACK_DEB_SCRIPT_CONTROL} control)
 string(CONFIGURE "${control}" control)
