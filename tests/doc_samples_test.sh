@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# The sample runs in the documents are what the program prints. A sample is
+# a literal block (```text in Markdown, .Bd -literal in a man page) whose
+# first line is a command that runs random_hex_generator and whose other
+# lines are its output. The command must be
+#   $ TZ=UTC faketime -f 'DATE' random_hex_generator [| COMMAND...]
+# (faketime -f with a date stops the clock there, in the zone TZ). The program is run with the clock stopped at
+# DATE, UTC, by the fixed-clock shim, piped on as the line says, and must
+# print those lines byte for byte; the document must also name DATE in
+# seconds. Where faketime is installed and the program runs natively, the
+# line is also run as it is written. Each document must hold a sample.
+#
+# usage: doc_samples_test.sh SHIM PROGRAM DOCUMENT... [-- EMULATOR...]
+set -u
+export LC_ALL=C
+[ $# -ge 3 ] || { echo "usage: $0 shim program document... [-- emulator...]" >&2; exit 2; }
+shim=$1 program=$2
+shift 2
+documents=()
+while [ $# -gt 0 ] && [ "$1" != -- ]; do
+  documents+=("$1")
+  shift
+done
+[ $# -gt 0 ] && shift
+emulator=("$@")
+preload=$(dirname "$0")/preload.sh
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# extract DOCUMENT FOLDER: writes each sample's first line to FOLDER/N.command
+# and the rest, as a reader sees it, to FOLDER/N.expected. In a man page
+# only \& (nothing) and \e (a backslash) may appear; any other escape fails.
+extract() {
+  mkdir "$2"
+  awk -v man="$([[ $1 == *.md ]] && echo 0 || echo 1)" -v folder="$2" '
+    function unescape(line,   out, i, c) {
+      out = ""
+      for (i = 1; i <= length(line); i++) {
+        c = substr(line, i, 1)
+        if (c == "\\") {
+          c = substr(line, ++i, 1)
+          if (c == "&") c = ""
+          else if (c == "e") c = "\\"
+          else { printf "line %d: escape \\%s in a sample\n", NR, c; failed = 1 }
+        }
+        out = out c
+      }
+      return out
+    }
+    man && /^\.Bd -literal/ { inside = 1; first = 1; next }
+    man && /^\.Ed/ { inside = 0; next }
+    !man && /^```/ { inside = !inside && $0 == "```text"; first = 1; next }
+    inside {
+      line = man ? unescape($0) : $0
+      if (first) {
+        first = 0
+        sample = line ~ /^\$ .*random_hex_generator/
+        if (sample) {
+          n++
+          print line > (folder "/" n ".command")
+          printf "" > (folder "/" n ".expected")
+        }
+      } else if (sample) {
+        print line > (folder "/" n ".expected")
+      }
+    }
+    END { exit failed }' "$1"
+}
+
+# check DOCUMENT N: sample N of the document, extracted into $work/N.*.
+check() {
+  local command date clock pipeline
+  command=$(cat "$work/$2.command")
+  if [[ ! $command =~ ^\$\ TZ=UTC\ faketime\ -f\ \'([^\']+)\'\ random_hex_generator(\ \|\ (.+))?$ ]]; then
+    echo "$1: sample $2: not \$ TZ=UTC faketime -f 'DATE' random_hex_generator [| ...]: $command"
+    return 1
+  fi
+  date=${BASH_REMATCH[1]} pipeline=${BASH_REMATCH[3]:-cat}
+  clock=$(date -u -d "$date UTC" +%s) || { echo "$1: sample $2: no date: $date"; return 1; }
+  grep -qw -- "$clock" "$1" || { echo "$1: sample $2: $date, clock value $clock, is not named"; return 1; }
+
+  "$preload" "$shim" "FIXED_TIME=$clock" "${emulator[@]}" "$program" | sh -c "$pipeline" >"$work/actual"
+  if ! cmp -s "$work/$2.expected" "$work/actual"; then
+    echo "$1: sample $2, at clock $clock: the document differs from the program's output"
+    diff "$work/$2.expected" "$work/actual"
+    return 1
+  fi
+  if [ ${#emulator[@]} -eq 0 ] && command -v faketime >/dev/null; then
+    PATH="$(dirname "$program"):$PATH" sh -c "${command#\$ }" >"$work/actual"
+    cmp -s "$work/$2.expected" "$work/actual" ||
+      { echo "$1: sample $2: run as written, it prints otherwise"; diff "$work/$2.expected" "$work/actual"; return 1; }
+  fi
+  echo "$1: sample $2, at clock $clock ($date), is the program's output"
+}
+
+failures=0
+for document in "${documents[@]}"; do
+  rm -rf "$work/samples"
+  extract "$document" "$work/samples" || { failures=$((failures + 1)); continue; }
+  count=$(find "$work/samples" -name '*.command' | wc -l)
+  [ "$(find "$work/samples" -name '*.expected' -size +0 | wc -l)" -gt 0 ] ||
+    { echo "$document: no sample run"; failures=$((failures + 1)); }
+  for ((n = 1; n <= count; n++)); do
+    mv "$work/samples/$n.command" "$work/samples/$n.expected" "$work/"
+    [ -s "$work/$n.expected" ] || continue  # a command shown without its output
+    check "$document" "$n" || failures=$((failures + 1))
+  done
+done
+command -v faketime >/dev/null || echo "faketime not found: the samples were not also run as written"
+echo "$failures failures"
+[ "$failures" -eq 0 ]
