@@ -1,38 +1,55 @@
 #!/usr/bin/env bash
-# Whole-run instruction counts, from valgrind --tool=callgrind, of the program
-# against the minimal C loop at the same fixed clock values (default: three).
-# Both must print the same report; the ratio is program over loop.
+# Whole-run instruction counts, from valgrind --tool=callgrind, of the
+# program, the minimal C loop and the draws-only floor at the same fixed
+# clock values (default: three). The program and the loop must print the
+# same report there; the floor makes as many rand() pairs as the program.
 #
-# usage: instructions.sh PROGRAM MINIMAL_LOOP FIXED_TIME_SHIM [CLOCK...]
+# A count depends on everything the loader and libc read at start-up: the
+# environment, the program's path, the working folder. So every run gets
+# the same ones, whoever calls this: the binaries are copied into a folder
+# whose name always has the same length, and each runs there as ./NAME with
+# an environment of env -i and the shim's variables alone. The same
+# binaries then give the same counts on every run.
+#
+# usage: instructions.sh BUILD [CLOCK...]
+#   BUILD  a build folder with the tests, such as build/test
 set -euo pipefail
 export LC_ALL=C  # valgrind's summary is read below
-[ $# -ge 3 ] || { echo "usage: $0 program minimal_loop shim [clock...]" >&2; exit 2; }
-program=$1 loop=$2 shim=$3
-shift 3
-preload=$(dirname "$0")/../tests/preload.sh
+[ $# -ge 1 ] || { echo "usage: $0 build [clock...]" >&2; exit 2; }
+build=$1
+shift
 [ $# -gt 0 ] || set -- 1700000000 0 4294967296
-command -v valgrind >/dev/null || { echo "$0: valgrind: not found" >&2; exit 1; }
+preload=$(cd "$(dirname "$0")/../tests" && pwd)/preload.sh
+valgrind=$(command -v valgrind) || { echo "$0: valgrind: not found" >&2; exit 1; }
 
-work=$(mktemp -d)
+work=$(mktemp -d /tmp/instructions.XXXXXXXX)
 trap 'rm -rf "$work"' EXIT
+cp "$build/random_hex_generator" "$build/bench/minimal_loop" "$build/bench/draws_only" \
+  "$build/bench/libfixed_time.so" "$work/"
 
-# Prints the instruction count of one run; its report goes to $work/$2.
-# A run valgrind cannot count, such as one built with AddressSanitizer,
-# fails the whole.
+# count CLOCK NAME [ARG...]: prints the instruction count of one run of
+# ./NAME at CLOCK; its report goes to $work/NAME.out. A run valgrind cannot
+# count, such as one built with AddressSanitizer, fails the whole.
 count() {
-  local collected
-  "$preload" "$shim" "FIXED_TIME=$1" valgrind --tool=callgrind \
-    --callgrind-out-file=/dev/null "$3" >"$work/$2" 2>"$work/$2.log" || true
-  collected=$(sed -n 's/^==[0-9]*== Collected : \([0-9]*\)$/\1/p' "$work/$2.log")
-  [ -n "$collected" ] || { tail -n 5 "$work/$2.log" >&2; echo "$0: valgrind counted no run of $3" >&2; return 1; }
+  local clock=$1 name=$2 collected
+  shift 2
+  (cd "$work" && env -i PATH=/usr/bin:/bin "$preload" ./libfixed_time.so "FIXED_TIME=$clock" \
+    "$valgrind" --tool=callgrind --callgrind-out-file=/dev/null "./$name" "$@" \
+    >"$name.out" 2>"$name.log") || true
+  collected=$(sed -n 's/^==[0-9]*== Collected : \([0-9]*\)$/\1/p' "$work/$name.log")
+  [ -n "$collected" ] ||
+    { tail -n 5 "$work/$name.log" >&2; echo "$0: valgrind counted no run of $name" >&2; return 1; }
   echo "$collected"
 }
 
-printf '%-12s %14s %14s %8s\n' clock program minimal_loop ratio
-for clock in "$@"; do
-  p=$(count "$clock" program "$program")
-  m=$(count "$clock" loop "$loop")
-  cmp -s "$work/program" "$work/loop" ||
-    { echo "$0: at clock $clock the two reports differ" >&2; exit 1; }
-  awk -v c="$clock" -v p="$p" -v m="$m" 'BEGIN { printf "%-12s %14d %14d %8.4f\n", c, p, m, p / m }'
-done
+printf '%-12s %9s %12s %12s %12s %8s %8s\n' \
+  clock attempts program minimal_loop draws_only /loop /draws
+while read -r clock attempts; do
+  p=$(count "$clock" random_hex_generator)
+  m=$(count "$clock" minimal_loop)
+  d=$(count "$clock" draws_only "$attempts")
+  cmp -s "$work/random_hex_generator.out" "$work/minimal_loop.out" ||
+    { echo "$0: at clock $clock the program and the minimal loop print different reports" >&2; exit 1; }
+  awk -v c="$clock" -v a="$attempts" -v p="$p" -v m="$m" -v d="$d" \
+    'BEGIN { printf "%-12s %9d %12d %12d %12d %8.4f %8.4f\n", c, a, p, m, d, p / m, p / d }'
+done < <("$build/bench/attempts" "$@")

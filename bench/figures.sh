@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# Prints the Benchmarks table of HACKING.md, in Markdown, for the machine it
+# runs on: the machine itself, the benchmark program's figures, the
+# instruction counts (instructions.sh), and the time of whole runs of the
+# program against the minimal C loop and the draws-only floor. Nothing is
+# asserted: the figures are what this machine measures. Takes about a
+# minute, and is best run on an otherwise idle machine.
+#
+# usage: figures.sh [BUILD]
+#   BUILD  a build folder with the tests and Google Benchmark, such as
+#          build/test (the default)
+set -euo pipefail
+export LC_ALL=C  # the tools' output is read below, and awk prints numbers
+build=${1:-build/test}
+here=$(dirname "$0")
+preload=$here/../tests/preload.sh
+bench=$build/bench/random_hex_generator_bench
+[ -x "$bench" ] ||
+  { echo "$0: $bench: not built (it needs libbenchmark-dev and the test workflow)" >&2; exit 1; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# group N: N with its thousands grouped, as 1,916.
+group='function group(n,   s, r) {
+  s = sprintf("%.0f", n); r = ""
+  while (length(s) > 3) { r = "," substr(s, length(s) - 2) r; s = substr(s, 1, length(s) - 3) }
+  return s r
+}'
+
+# benchmark FAMILY [OPTION...]: runs one family of the benchmark program,
+# whose runs then fill $work/FAMILY.csv.
+benchmark() {
+  "$bench" --benchmark_filter="^$1(/|\$)" --benchmark_format=csv "${@:2}" 2>/dev/null >"$work/$1.csv"
+}
+
+# field FAMILY COLUMN: the column, by its heading, of the family's own runs
+# (not the aggregates that repetitions add), one value a line.
+field() {
+  awk -F, -v family="$1" -v column="$2" '
+    NR == 1 { for (i = 1; i <= NF; i++) { h = $i; gsub(/"/, "", h); at[h] = i }; next }
+    { name = $1; gsub(/"/, "", name); sub(/\/.*/, "", name) }
+    name == family { print $at[column] }' "$work/$1.csv"
+}
+
+# range FORMAT: "LOW to HIGH" of the numbers on standard input.
+range() {
+  sort -g | awk -v f="$1" 'NR == 1 { low = $1 } { high = $1 } END { printf f " to " f, low, high }'
+}
+
+repetitions=6
+for family in bare_rand_draws one_attempt attempt_over_floor; do
+  benchmark "$family" --benchmark_repetitions=$repetitions
+done
+benchmark attempts_per_accepted
+benchmark attempts_per_range_pass
+
+# Whole runs: each program over the same clock values, in rounds, the order
+# turning each round so that drift in the machine's speed falls on all
+# alike. Each run is given as an argument the number of rand() pairs the
+# program makes at its clock: the floor makes that many, and the program
+# and the minimal loop ignore their arguments. $work/whole_runs gets one
+# line a round: the milliseconds a run took, program, loop and floor.
+first_clock=1700000000 runs=200 rounds=4
+"$build/bench/attempts" $(seq "$first_clock" $((first_clock + runs - 1))) >"$work/pairs"
+programs=("$build/random_hex_generator" "$build/bench/minimal_loop" "$build/bench/draws_only")
+for ((round = 0; round < rounds; round++)); do
+  for ((i = 0; i < 3; i++)); do
+    program=${programs[(round + i) % 3]}
+    # shellcheck disable=SC2016 # expanded by the inner bash
+    "$preload" "$build/bench/libfixed_time.so" bash -c '
+      set -e
+      start=$EPOCHREALTIME
+      while read -r clock pairs; do
+        FIXED_TIME=$clock "$1" "$pairs" >/dev/null
+      done <"$2"
+      echo "$(basename "$1") $3 $start $EPOCHREALTIME"' _ "$program" "$work/pairs" "$round"
+  done
+done | awk -v runs="$runs" -v rounds="$rounds" '
+  { ms[$1, $2] = ($4 - $3) * 1000 / runs; n++ }
+  END {
+    if (n != 3 * rounds) exit 1
+    for (r = 0; r < rounds; r++)
+      print ms["random_hex_generator", r], ms["minimal_loop", r], ms["draws_only", r]
+  }' >"$work/whole_runs" || { echo "$0: a whole run failed" >&2; exit 1; }
+
+"$here/instructions.sh" "$build" >"$work/instructions"
+
+cxx=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$build/CMakeCache.txt")
+cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)
+cores=$(nproc)
+# shellcheck source=/dev/null
+os=$(. /etc/os-release && echo "$PRETTY_NAME")
+
+echo "Measured on $(date -u +%Y-%m-%d) by \`bench/figures.sh\`: ${cpu:-$(uname -m)}, $cores cores;"
+build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
+echo "$os; $(getconf GNU_LIBC_VERSION); $("$cxx" --version | head -n 1), $build_type build;"
+echo "$(valgrind --version)."
+echo
+echo "| Figure | Value |"
+echo "| --- | --- |"
+echo "| two bare \`rand()\` calls, the floor of an attempt (\`bare_rand_draws\`, $repetitions runs) | $(field bare_rand_draws real_time | range %.1f) ns |"
+echo "| one attempt through the module's functions (\`one_attempt\`, $repetitions runs) | $(field one_attempt real_time | range %.1f) ns |"
+echo "| an attempt over its two draws, timed in alternating blocks (\`attempt_over_floor\`, $repetitions runs) | $(field attempt_over_floor ratio | range %.2f) times |"
+awk "$group"' { printf "| attempts per second (`attempts_per_accepted`) | %.1f million |\n", $1 / 1e6 }' \
+  < <(field attempts_per_accepted attempts_per_second)
+awk "$group"' { printf "| attempts per accepted value (`attempts_per_accepted`) | %s: %s accepted in 400,000,000 attempts |\n", group(4e8 / $1), group($1) }' \
+  < <(field attempts_per_accepted accepted)
+awk "$group"' { printf "| attempts per range-check pass, so per byte check (`attempts_per_range_pass`) | %s: %s passes in 20,000,000 attempts |\n", group(2e7 / $1), group($1) }' \
+  < <(field attempts_per_range_pass range_passes)
+awk "$group"' NR > 1 { printf "| instructions of a whole run at clock %s (%s attempts): program, minimal C loop, draws only | %s, %s, %s: %.4f times the loop'"'"'s, %.4f times the floor'"'"'s |\n", $1, group($2), group($3), group($4), group($5), $6, $7 }' \
+  "$work/instructions"
+{
+  printf '| a whole run, start-up included, over %d clocks from %d, %d rounds: program, minimal C loop, draws only | ' \
+    "$runs" "$first_clock" "$rounds"
+  printf '%s, %s, %s ms |\n' "$(cut -d ' ' -f 1 "$work/whole_runs" | range %.2f)" \
+    "$(cut -d ' ' -f 2 "$work/whole_runs" | range %.2f)" "$(cut -d ' ' -f 3 "$work/whole_runs" | range %.2f)"
+  printf '| a whole run over the minimal C loop'"'"'s, and over the floor'"'"'s, round by round | %s times, %s times |\n' \
+    "$(awk '{ print $1 / $2 }' "$work/whole_runs" | range %.3f)" \
+    "$(awk '{ print $1 / $3 }' "$work/whole_runs" | range %.3f)"
+}
