@@ -42,6 +42,12 @@ field() {
     name == family { print $at[column] }' "$work/$1.csv"
 }
 
+# attempts FAMILY: the number of attempts a counting family makes, its
+# argument, as the row's name carries it (attempts_per_accepted/400000000/...).
+attempts() {
+  sed -n 's|^"'"$1"'/\([0-9]*\)/.*|\1|p' "$work/$1.csv"
+}
+
 # range FORMAT: "LOW to HIGH" of the numbers on standard input.
 range() {
   sort -g | awk -v f="$1" 'NR == 1 { low = $1 } { high = $1 } END { printf f " to " f, low, high }'
@@ -101,11 +107,11 @@ echo "| --- | --- |"
 echo "| two bare \`rand()\` calls, the floor of an attempt (\`bare_rand_draws\`, $repetitions runs) | $(field bare_rand_draws real_time | range %.1f) ns |"
 echo "| one attempt through the module's functions (\`one_attempt\`, $repetitions runs) | $(field one_attempt real_time | range %.1f) ns |"
 echo "| an attempt over its two draws, timed in alternating blocks (\`attempt_over_floor\`, $repetitions runs) | $(field attempt_over_floor ratio | range %.2f) times |"
-awk "$group"' { printf "| attempts per second (`attempts_per_accepted`) | %.1f million |\n", $1 / 1e6 }' \
+awk '{ printf "| attempts per second (`attempts_per_accepted`) | %.1f million |\n", $1 / 1e6 }' \
   < <(field attempts_per_accepted attempts_per_second)
-awk "$group"' { printf "| attempts per accepted value (`attempts_per_accepted`) | %s: %s accepted in 400,000,000 attempts |\n", group(4e8 / $1), group($1) }' \
+awk -v n="$(attempts attempts_per_accepted)" "$group"' { printf "| attempts per accepted value (`attempts_per_accepted`) | %s: %s accepted in %s attempts |\n", group(n / $1), group($1), group(n) }' \
   < <(field attempts_per_accepted accepted)
-awk "$group"' { printf "| attempts per range-check pass, so per byte check (`attempts_per_range_pass`) | %s: %s passes in 20,000,000 attempts |\n", group(2e7 / $1), group($1) }' \
+awk -v n="$(attempts attempts_per_range_pass)" "$group"' { printf "| attempts per range-check pass, so per byte check (`attempts_per_range_pass`) | %s: %s passes in %s attempts |\n", group(n / $1), group($1), group(n) }' \
   < <(field attempts_per_range_pass range_passes)
 awk "$group"' NR > 1 { printf "| instructions of a whole run at clock %s (%s attempts): program, minimal C loop, draws only | %s, %s, %s: %.4f times the loop'"'"'s, %.4f times the floor'"'"'s |\n", $1, group($2), group($3), group($4), group($5), $6, $7 }' \
   "$work/instructions"

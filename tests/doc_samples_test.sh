@@ -67,10 +67,19 @@ extract() {
     END { exit failed }' "$1"
 }
 
-# check DOCUMENT N: sample N of the document, extracted into $work/N.*.
+# same DOCUMENT N WHY: the output in $work/actual is sample N's; if not,
+# says WHY and shows the difference.
+same() {
+  cmp -s "$work/samples/$2.expected" "$work/actual" && return 0
+  echo "$1: sample $2$3"
+  diff "$work/samples/$2.expected" "$work/actual"
+  return 1
+}
+
+# check DOCUMENT N: sample N of the document, extracted into $work/samples.
 check() {
   local command date clock pipeline
-  command=$(cat "$work/$2.command")
+  command=$(cat "$work/samples/$2.command")
   if [[ ! $command =~ ^\$\ TZ=UTC\ faketime\ -f\ \'([^\']+)\'\ random_hex_generator(\ \|\ (.+))?$ ]]; then
     echo "$1: sample $2: not \$ TZ=UTC faketime -f 'DATE' random_hex_generator [| ...]: $command"
     return 1
@@ -80,15 +89,10 @@ check() {
   grep -qw -- "$clock" "$1" || { echo "$1: sample $2: $date, clock value $clock, is not named"; return 1; }
 
   "$preload" "$shim" "FIXED_TIME=$clock" "${emulator[@]}" "$program" | sh -c "$pipeline" >"$work/actual"
-  if ! cmp -s "$work/$2.expected" "$work/actual"; then
-    echo "$1: sample $2, at clock $clock: the document differs from the program's output"
-    diff "$work/$2.expected" "$work/actual"
-    return 1
-  fi
+  same "$1" "$2" ", at clock $clock: the document differs from the program's output" || return 1
   if [ ${#emulator[@]} -eq 0 ] && command -v faketime >/dev/null; then
     PATH="$(dirname "$program"):$PATH" sh -c "${command#\$ }" >"$work/actual"
-    cmp -s "$work/$2.expected" "$work/actual" ||
-      { echo "$1: sample $2: run as written, it prints otherwise"; diff "$work/$2.expected" "$work/actual"; return 1; }
+    same "$1" "$2" ": run as written, it prints otherwise" || return 1
   fi
   echo "$1: sample $2, at clock $clock ($date), is the program's output"
 }
@@ -101,8 +105,7 @@ for document in "${documents[@]}"; do
   [ "$(find "$work/samples" -name '*.expected' -size +0 | wc -l)" -gt 0 ] ||
     { echo "$document: no sample run"; failures=$((failures + 1)); }
   for ((n = 1; n <= count; n++)); do
-    mv "$work/samples/$n.command" "$work/samples/$n.expected" "$work/"
-    [ -s "$work/$n.expected" ] || continue  # a command shown without its output
+    [ -s "$work/samples/$n.expected" ] || continue  # a command shown without its output
     check "$document" "$n" || failures=$((failures + 1))
   done
 done
