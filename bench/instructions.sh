@@ -5,11 +5,14 @@
 # same report there; the floor makes as many rand() pairs as the program.
 #
 # A count depends on everything the loader and libc read at start-up: the
-# environment, the program's path, the working folder. So every run gets
-# the same ones, whoever calls this: the binaries are copied into a folder
-# whose name always has the same length, and each runs there as ./NAME with
-# an environment of env -i and the shim's variables alone. The same
-# binaries then give the same counts on every run.
+# environment, the program's path, the working folder, and the loader's
+# cache of libraries, /etc/ld.so.cache, which it searches for libc.so.6
+# and which installing any library rewrites. So every run gets the same
+# ones, whoever calls this: the binaries are copied into a folder whose
+# name always has the same length, and each runs there as ./NAME with an
+# environment of env -i, libc's folder in LD_LIBRARY_PATH, where the loader
+# finds libc.so.6 before it would look in its cache, and the shim's
+# variables. The same binaries then give the same counts on every run.
 #
 # usage: instructions.sh BUILD [CLOCK...]
 #   BUILD  a build folder with the tests, such as build/test
@@ -21,6 +24,8 @@ shift
 [ $# -gt 0 ] || set -- 1700000000 0 4294967296
 preload=$(cd "$(dirname "$0")/../tests" && pwd)/preload.sh
 valgrind=$(command -v valgrind) || { echo "$0: valgrind: not found" >&2; exit 1; }
+libc_folder=$(ldd "$build/random_hex_generator" | sed -n 's|^\tlibc\.so\.6 => \(/.*\)/libc\.so\.6 .*|\1|p')
+[ -n "$libc_folder" ] || { echo "$0: ldd names no libc.so.6 for the program" >&2; exit 1; }
 
 work=$(mktemp -d /tmp/instructions.XXXXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -33,7 +38,8 @@ cp "$build/random_hex_generator" "$build/bench/minimal_loop" "$build/bench/draws
 count() {
   local clock=$1 name=$2 collected
   shift 2
-  (cd "$work" && env -i PATH=/usr/bin:/bin "$preload" ./libfixed_time.so "FIXED_TIME=$clock" \
+  (cd "$work" && env -i PATH=/usr/bin:/bin "LD_LIBRARY_PATH=$libc_folder" \
+    "$preload" ./libfixed_time.so "FIXED_TIME=$clock" \
     "$valgrind" --tool=callgrind --callgrind-out-file=/dev/null "./$name" "$@" \
     >"$name.out" 2>"$name.log") || true
   collected=$(sed -n 's/^==[0-9]*== Collected : \([0-9]*\)$/\1/p' "$work/$name.log")
