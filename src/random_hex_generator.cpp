@@ -9,20 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 
-int is_valid(float front, float back, double whole) noexcept {
-  constexpr float upper_float = 9999.0F;
-  constexpr double upper_double = 9999.0;
-  // The binary64 nearest to 1e-4. A float is widened exactly before it is
-  // compared, so the binary32 nearest to 1e-4, which lies just below it,
-  // fails.
-  constexpr double lower = 0.0001;
-  // Ordered comparisons: each is false on NaN.
-  return front <= upper_float && static_cast<double>(front) > lower && back <= upper_float &&
-                 static_cast<double>(back) > lower && whole <= upper_double && whole > lower
-             ? 1
-             : 0;
-}
-
 int is_ascii_representable(std::uint64_t value) noexcept {
   // Byte 7 is tested like the rest, although among values that pass the
   // range check it can only be 0x3F or 0x40: it is the double's sign bit,
@@ -53,7 +39,7 @@ std::uint32_t draw() noexcept {
 int is_accepted(std::uint32_t back, std::uint32_t front) noexcept {
   // The floats are read from the halves as they come, not from the
   // candidate: GCC does not see through forming it and taking it apart
-  // again, and would form it before the first check.
+  // again, and would shift the back half out of it once more.
   const std::uint64_t value = form_candidate(back, front);
   return is_valid(half_as_float(front), half_as_float(back), whole_double(value)) != 0 &&
                  is_ascii_representable(value) != 0

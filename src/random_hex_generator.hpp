@@ -10,6 +10,7 @@
 #ifndef RANDOM_HEX_GENERATOR_HPP
 #define RANDOM_HEX_GENERATOR_HPP
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstdio>
@@ -61,8 +62,37 @@ constexpr unsigned bit_at(std::uint64_t value, unsigned i) noexcept {
 
 // The range check: 1 when the front float, the back float and the whole
 // double all lie in (0.0001, 9999], 0 otherwise. NaN, zeros, negatives,
-// subnormals and infinities all fail.
-int is_valid(float front, float back, double whole) noexcept;
+// subnormals and infinities all fail, and a float is widened exactly to
+// binary64 before it is compared with 0.0001.
+//
+// The draw loop runs it on every attempt. About half of all halves are at
+// most 9999, but only one in ten lies in the range, so a branch on each
+// comparison would go either way at random. Instead each reading is tested
+// as its bit pattern read as an unsigned integer. That is exact: IEEE 754
+// orders non-negative numbers as their patterns, and -0, negative numbers
+// (sign bit set), infinity and NaN all read as integers above 9999's
+// pattern. Less the first pattern above the lower bound, every pattern at
+// or below it wraps round to the top, so one unsigned comparison tests both
+// bounds, and the two halves share one through the larger of their
+// offsets. The draw loop is left with a branch that almost always goes the
+// same way.
+constexpr int is_valid(float front, float back, double whole) noexcept {
+  // The binary32 nearest to 1e-4 lies just below the binary64 0.0001, so
+  // the first binary32 above the lower bound is the next one.
+  constexpr auto float_first = std::bit_cast<std::uint32_t>(0.0001F) + 1U;
+  static_assert(static_cast<double>(std::bit_cast<float>(float_first - 1U)) <= 0.0001 &&
+                static_cast<double>(std::bit_cast<float>(float_first)) > 0.0001);
+  constexpr auto float_last = std::bit_cast<std::uint32_t>(9999.0F);
+  constexpr auto double_first = std::bit_cast<std::uint64_t>(0.0001) + 1U;
+  constexpr auto double_last = std::bit_cast<std::uint64_t>(9999.0);
+  const std::uint32_t front_offset = std::bit_cast<std::uint32_t>(front) - float_first;
+  const std::uint32_t back_offset = std::bit_cast<std::uint32_t>(back) - float_first;
+  const std::uint64_t whole_offset = std::bit_cast<std::uint64_t>(whole) - double_first;
+  return std::max(front_offset, back_offset) <= float_last - float_first &&
+                 whole_offset <= double_last - double_first
+             ? 1
+             : 0;
+}
 
 // The byte check: 1 when each of the eight bytes is printable ASCII
 // (0x20..0x7E) or TAB, LF or CR, 0 otherwise.

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,19 @@ using std::uint64_t;
 
 constexpr float float_inf = std::numeric_limits<float>::infinity();
 constexpr double double_inf = std::numeric_limits<double>::infinity();
+
+// The range check as its six comparisons are written, each false on NaN:
+// the definition is_valid is held to. They have no side effects, so joining
+// them with & gives what stopping at the first false one gives, and lets the
+// sweeps below run vectorised.
+int literal_is_valid(float front, float back, double whole) {
+  return static_cast<int>(front <= 9999.0F) &                     // in binary32
+         static_cast<int>(static_cast<double>(front) > 0.0001) &  // widened to binary64
+         static_cast<int>(back <= 9999.0F) &                      // in binary32
+         static_cast<int>(static_cast<double>(back) > 0.0001) &   // widened to binary64
+         static_cast<int>(whole <= 9999.0) &                      // in binary64
+         static_cast<int>(whole > 0.0001);
+}
 
 struct range_case {
   std::string name;
@@ -87,7 +101,116 @@ std::vector<range_case> range_cases() {
 TEST(RangeCheck, EdgesOfEachReading) {
   for (const range_case& c : range_cases()) {
     EXPECT_EQ(is_valid(c.front, c.back, c.whole), c.expected) << c.name;
+    EXPECT_EQ(literal_is_valid(c.front, c.back, c.whole), c.expected) << c.name;
   }
+}
+
+// The patterns a sweep visits, each handed to visit(pattern), which returns
+// true where the range check and its comparisons disagree. Returns how many
+// did, and the first.
+struct disagreements {
+  uint64_t count = 0;
+  uint64_t first = 0;
+};
+
+// Every binary32 pattern where the build is optimised and native. Under the
+// sanitizers or an emulator, where that would take minutes: every sign and
+// exponent with the first and last 64 fractions, and the 64 patterns on
+// either side of each bound.
+template <class Visit>
+disagreements sweep_binary32(Visit visit) {
+  disagreements found;
+  const auto note = [&](uint32_t pattern) {
+    if (visit(pattern) && found.count++ == 0) {
+      found.first = pattern;
+    }
+  };
+#ifdef SWEEP_EVERY_BINARY32
+  // In blocks whose inner loop only counts, so that it stays fast.
+  for (uint32_t high = 0; high <= 0xFFFFU; ++high) {
+    unsigned block = 0;
+    for (uint32_t low = 0; low <= 0xFFFFU; ++low) {
+      block += visit((high << 16U) | low) ? 1U : 0U;
+    }
+    if (block != 0) {
+      for (uint32_t low = 0; low <= 0xFFFFU; ++low) {
+        note((high << 16U) | low);
+      }
+    }
+  }
+#else
+  constexpr uint32_t ends = 64;
+  for (uint32_t sign_and_exponent = 0; sign_and_exponent <= 0x1FFU; ++sign_and_exponent) {
+    for (uint32_t fraction = 0; fraction < ends; ++fraction) {
+      note((sign_and_exponent << 23U) | fraction);
+      note((sign_and_exponent << 23U) | (0x7FFFFFU - fraction));
+    }
+  }
+  for (const float bound : {0.0001F, 9999.0F, -0.0001F, -9999.0F}) {
+    for (uint32_t step = 0; step <= ends; ++step) {
+      note(std::bit_cast<uint32_t>(bound) + step);
+      note(std::bit_cast<uint32_t>(bound) - step);
+    }
+  }
+#endif
+  return found;
+}
+
+// Each binary32 pattern as the front float and as the back, the other two
+// readings in range.
+class EveryBinary32 : public testing::TestWithParam<bool> {};
+
+TEST_P(EveryBinary32, RangeCheckAgreesWithItsComparisons) {
+  const bool as_front = GetParam();
+  const disagreements found = sweep_binary32([as_front](uint32_t pattern) {
+    const auto x = std::bit_cast<float>(pattern);
+    const float front = as_front ? x : 1.5F;
+    const float back = as_front ? 1.5F : x;
+    return is_valid(front, back, 1.5) != literal_is_valid(front, back, 1.5);
+  });
+  EXPECT_EQ(found.count, 0U) << "first at binary32 pattern 0x" << std::hex << found.first;
+}
+
+INSTANTIATE_TEST_SUITE_P(RangeCheck, EveryBinary32, testing::Values(true, false),
+                         [](const testing::TestParamInfo<bool>& param) {
+                           return param.param ? "AsFront" : "AsBack";
+                         });
+
+// The whole double, the halves in range: at every sign and exponent with
+// the first and last 64 fractions, which take in both zeros, the
+// subnormals, the infinities and NaN; at the 64 patterns on either side of
+// each bound; and at patterns drawn from a fixed seed.
+TEST(RangeCheck, AgreesWithItsComparisonsOnDoubles) {
+  uint64_t count = 0;
+  const auto check = [&count](uint64_t pattern) {
+    const auto whole = std::bit_cast<double>(pattern);
+    if (is_valid(1.5F, 1.5F, whole) != literal_is_valid(1.5F, 1.5F, whole) && count++ == 0) {
+      ADD_FAILURE() << "first at binary64 pattern 0x" << std::hex << pattern;
+    }
+  };
+  constexpr uint64_t ends = 64;
+  for (uint64_t sign_and_exponent = 0; sign_and_exponent <= 0xFFFU; ++sign_and_exponent) {
+    for (uint64_t fraction = 0; fraction < ends; ++fraction) {
+      check((sign_and_exponent << 52U) | fraction);
+      check((sign_and_exponent << 52U) | (0xFFFFFFFFFFFFFU - fraction));
+    }
+  }
+  for (const double bound : {0.0001, 9999.0, -0.0001, -9999.0}) {
+    for (uint64_t step = 0; step <= ends; ++step) {
+      check(std::bit_cast<uint64_t>(bound) + step);
+      check(std::bit_cast<uint64_t>(bound) - step);
+    }
+  }
+#ifdef SWEEP_EVERY_BINARY32
+  constexpr int sampled = 10'000'000;
+#else
+  constexpr int sampled = 100'000;
+#endif
+  std::mt19937_64 generator(1);
+  for (int i = 0; i < sampled; ++i) {
+    check(generator());
+  }
+  EXPECT_EQ(count, 0U);
 }
 
 TEST(ByteCheck, EdgeBytesInEveryPosition) {
@@ -186,13 +309,10 @@ TEST(Candidate, BytesCountFromTheLeastSignificant) {
 // byte 7 can only be 0x3F or 0x40.
 TEST(DrawLoop, AcceptsTheFirstPassingPairOfDraws) {
   const auto model_accepts = [](uint64_t v) {
-    const double f = static_cast<double>(std::bit_cast<float>(static_cast<uint32_t>(v)));
-    const double b = static_cast<double>(std::bit_cast<float>(static_cast<uint32_t>(v >> 32)));
-    const auto d = std::bit_cast<double>(v);
-    for (const double x : {f, b, d}) {
-      if (!(x > 0.0001 && x <= 9999.0)) {
-        return false;
-      }
+    if (literal_is_valid(std::bit_cast<float>(static_cast<uint32_t>(v)),
+                         std::bit_cast<float>(static_cast<uint32_t>(v >> 32)),
+                         std::bit_cast<double>(v)) == 0) {
+      return false;
     }
     for (unsigned k = 0; k < 8; ++k) {
       const auto c = static_cast<unsigned char>(v >> (8 * k));
