@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Whole-run instruction counts, from valgrind --tool=callgrind, of the
-# program, the minimal C loop and the draws-only floor at the same fixed
-# clock values (default: three). The program and the loop must print the
-# same report there; the floor makes as many rand() pairs as the program.
+# Whole-run counts, from valgrind --tool=cachegrind with its branch
+# simulation, of the program, the minimal C loop and the draws-only floor at
+# the same fixed clock values (default: four): the instructions each
+# executes and the conditional branches its simulated predictor
+# mispredicts. The program and the loop must print the same report there;
+# the floor makes as many rand() pairs as the program.
 #
 # A count depends on everything the loader and libc read at start-up: the
 # environment, the program's path, the working folder, and the loader's
@@ -21,7 +23,7 @@ export LC_ALL=C  # valgrind's summary is read below
 [ $# -ge 1 ] || { echo "usage: $0 build [clock...]" >&2; exit 2; }
 build=$1
 shift
-[ $# -gt 0 ] || set -- 1700000000 0 4294967296
+[ $# -gt 0 ] || set -- 1700000000 0 4294967296 1765007056
 preload=$(cd "$(dirname "$0")/../tests" && pwd)/preload.sh
 valgrind=$(command -v valgrind) || { echo "$0: valgrind: not found" >&2; exit 1; }
 libc_folder=$(ldd "$build/random_hex_generator" | sed -n 's|^\tlibc\.so\.6 => \(/.*\)/libc\.so\.6 .*|\1|p')
@@ -32,30 +34,35 @@ trap 'rm -rf "$work"' EXIT
 cp "$build/random_hex_generator" "$build/bench/minimal_loop" "$build/bench/draws_only" \
   "$build/bench/libfixed_time.so" "$work/"
 
-# count CLOCK NAME [ARG...]: prints the instruction count of one run of
-# ./NAME at CLOCK; its report goes to $work/NAME.out. A run valgrind cannot
-# count, such as one built with AddressSanitizer, fails the whole.
+# count CLOCK NAME [ARG...]: prints the instructions and the mispredicted
+# conditional branches of one run of ./NAME at CLOCK; its report goes to
+# $work/NAME.out. A run valgrind cannot count, such as one built with
+# AddressSanitizer, fails the whole.
 count() {
-  local clock=$1 name=$2 collected
+  local clock=$1 name=$2 counted
   shift 2
   (cd "$work" && env -i PATH=/usr/bin:/bin "LD_LIBRARY_PATH=$libc_folder" \
     "$preload" ./libfixed_time.so "FIXED_TIME=$clock" \
-    "$valgrind" --tool=callgrind --callgrind-out-file=/dev/null "./$name" "$@" \
-    >"$name.out" 2>"$name.log") || true
-  collected=$(sed -n 's/^==[0-9]*== Collected : \([0-9]*\)$/\1/p' "$work/$name.log")
-  [ -n "$collected" ] ||
+    "$valgrind" --tool=cachegrind --cache-sim=no --branch-sim=yes \
+    --cachegrind-out-file=/dev/null "./$name" "$@" >"$name.out" 2>"$name.log") || true
+  counted=$(sed -n -e 's/^==[0-9]*== I *refs: *\([0-9,]*\)$/\1/p' \
+    -e 's/^==[0-9]*== Mispredicts: .*( *\([0-9,]*\) cond .*/\1/p' "$work/$name.log" |
+    tr -d , | paste -s -d ' ')
+  [[ $counted =~ ^[0-9]+\ [0-9]+$ ]] ||
     { tail -n 5 "$work/$name.log" >&2; echo "$0: valgrind counted no run of $name" >&2; return 1; }
-  echo "$collected"
+  echo "$counted"
 }
 
-printf '%-12s %9s %12s %12s %12s %8s %8s\n' \
-  clock attempts program minimal_loop draws_only /loop /draws
+printf '%-21s %-54s %s\n' "" instructions "mispredicted conditional branches"
+printf '%-11s %9s %12s %12s %12s %7s %7s %10s %10s %10s %7s\n' clock attempts \
+  program minimal_loop draws_only /loop /draws program minimal_loop draws_only /draws
 while read -r clock attempts; do
-  p=$(count "$clock" random_hex_generator)
-  m=$(count "$clock" minimal_loop)
-  d=$(count "$clock" draws_only "$attempts")
+  read -r pi pm < <(count "$clock" random_hex_generator)
+  read -r mi mm < <(count "$clock" minimal_loop)
+  read -r di dm < <(count "$clock" draws_only "$attempts")
   cmp -s "$work/random_hex_generator.out" "$work/minimal_loop.out" ||
     { echo "$0: at clock $clock the program and the minimal loop print different reports" >&2; exit 1; }
-  awk -v c="$clock" -v a="$attempts" -v p="$p" -v m="$m" -v d="$d" \
-    'BEGIN { printf "%-12s %9d %12d %12d %12d %8.4f %8.4f\n", c, a, p, m, d, p / m, p / d }'
+  awk -v c="$clock" -v a="$attempts" -v pi="$pi" -v mi="$mi" -v di="$di" -v pm="$pm" -v mm="$mm" \
+    -v dm="$dm" 'BEGIN { printf "%-11s %9d %12d %12d %12d %7.4f %7.4f %10d %10d %10d %7.3f\n",
+      c, a, pi, mi, di, pi / mi, pi / di, pm, mm, dm, pm / dm }'
 done < <("$build/bench/attempts" "$@")
