@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Prints the Benchmarks table of HACKING.md, in Markdown, for the machine it
 # runs on: the machine itself, the benchmark program's figures, the
-# instruction counts (instructions.sh), and the time of whole runs of the
-# program against the minimal C loop and the draws-only floor. Nothing is
-# asserted: the figures are what this machine measures. Takes about a
-# minute, and is best run on an otherwise idle machine.
+# instructions and mispredicted branches of whole runs (instructions.sh),
+# and the time of whole runs of the program against the minimal C loop and
+# the draws-only floor. Nothing is asserted: the figures are what this
+# machine measures. Takes about a minute, and is best run on an otherwise
+# idle machine.
 #
 # usage: figures.sh [BUILD]
 #   BUILD  a build folder with the tests and Google Benchmark, such as
@@ -60,44 +61,60 @@ done
 benchmark attempts_per_accepted
 benchmark attempts_per_range_pass
 
-# Whole runs: each program over the same clock values, in rounds, the order
-# turning each round so that drift in the machine's speed falls on all
-# alike. Each run is given as an argument the number of rand() pairs the
-# program makes at its clock: the floor makes that many, and the program
-# and the minimal loop ignore their arguments. $work/whole_runs gets one
-# line a round: the milliseconds a run took, program, loop and floor.
-first_clock=1700000000 runs=200 rounds=4
-"$build/bench/attempts" $(seq "$first_clock" $((first_clock + runs - 1))) >"$work/pairs"
+# whole_runs ROUNDS CLOCK...: times whole runs of each program over the
+# clock values, in ROUNDS rounds, the order turning each round so that
+# drift in the machine's speed falls on all alike. Each run is given as an
+# argument the number of rand() pairs the program makes at its clock: the
+# floor makes that many, and the program and the minimal loop ignore their
+# arguments. Prints one line a round: the mean milliseconds of a run of the
+# program, the loop and the floor.
+whole_runs() {
+  local rounds=$1 round i program
+  shift
+  "$build/bench/attempts" "$@" >"$work/pairs"
+  for ((round = 0; round < rounds; round++)); do
+    for ((i = 0; i < 3; i++)); do
+      program=${programs[(round + i) % 3]}
+      # shellcheck disable=SC2016 # expanded by the inner bash
+      "$preload" "$build/bench/libfixed_time.so" bash -c '
+        set -e
+        start=$EPOCHREALTIME
+        while read -r clock pairs; do
+          FIXED_TIME=$clock "$1" "$pairs" >/dev/null
+        done <"$2"
+        echo "$(basename "$1") $3 $start $EPOCHREALTIME"' _ "$program" "$work/pairs" "$round"
+    done
+  done | awk -v runs=$# -v rounds="$rounds" '
+    { ms[$1, $2] = ($4 - $3) * 1000 / runs; n++ }
+    END {
+      if (n != 3 * rounds) exit 1
+      for (r = 0; r < rounds; r++)
+        print ms["random_hex_generator", r], ms["minimal_loop", r], ms["draws_only", r]
+    }' || { echo "$0: a whole run failed" >&2; exit 1; }
+}
 programs=("$build/random_hex_generator" "$build/bench/minimal_loop" "$build/bench/draws_only")
-for ((round = 0; round < rounds; round++)); do
-  for ((i = 0; i < 3; i++)); do
-    program=${programs[(round + i) % 3]}
-    # shellcheck disable=SC2016 # expanded by the inner bash
-    "$preload" "$build/bench/libfixed_time.so" bash -c '
-      set -e
-      start=$EPOCHREALTIME
-      while read -r clock pairs; do
-        FIXED_TIME=$clock "$1" "$pairs" >/dev/null
-      done <"$2"
-      echo "$(basename "$1") $3 $start $EPOCHREALTIME"' _ "$program" "$work/pairs" "$round"
-  done
-done | awk -v runs="$runs" -v rounds="$rounds" '
-  { ms[$1, $2] = ($4 - $3) * 1000 / runs; n++ }
-  END {
-    if (n != 3 * rounds) exit 1
-    for (r = 0; r < rounds; r++)
-      print ms["random_hex_generator", r], ms["minimal_loop", r], ms["draws_only", r]
-  }' >"$work/whole_runs" || { echo "$0: a whole run failed" >&2; exit 1; }
+first_clock=1700000000 runs=200 rounds=4
+whole_runs "$rounds" $(seq "$first_clock" $((first_clock + runs - 1))) >"$work/whole_runs"
+# One clock whose run is long, so that start-up counts for little in it.
+long_clock=1765007056 long_rounds=21
+whole_runs "$long_rounds" "$long_clock" >"$work/long_runs"
+long_attempts=$(cut -d ' ' -f 2 "$work/pairs")
 
 "$here/instructions.sh" "$build" >"$work/instructions"
 
 cxx=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$build/CMakeCache.txt")
-cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)
+# cpuinfo FIELD: the first processor's FIELD in /proc/cpuinfo.
+cpuinfo() { sed -n "s/^$1[[:space:]]*: //p" /proc/cpuinfo | head -n 1; }
+cpu=$(cpuinfo 'model name')
+for field in 'cpu family' model stepping; do
+  value=$(cpuinfo "$field")
+  [ -z "$value" ] || cpu="$cpu, ${field#cpu } $value"
+done
 cores=$(nproc)
 # shellcheck source=/dev/null
 os=$(. /etc/os-release && echo "$PRETTY_NAME")
 
-echo "Measured on $(date -u +%Y-%m-%d) by \`bench/figures.sh\`: ${cpu:-$(uname -m)}, $cores cores;"
+echo "Measured on $(date -u +%Y-%m-%d) by \`bench/figures.sh\`: ${cpu:-$(uname -m)}; $cores cores;"
 build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
 echo "$os; $(getconf GNU_LIBC_VERSION); $("$cxx" --version | head -n 1), $build_type build;"
 echo "$(valgrind --version)."
@@ -113,14 +130,26 @@ awk -v n="$(attempts attempts_per_accepted)" "$group"' { printf "| attempts per 
   < <(field attempts_per_accepted accepted)
 awk -v n="$(attempts attempts_per_range_pass)" "$group"' { printf "| attempts per range-check pass, so per byte check (`attempts_per_range_pass`) | %s: %s passes in %s attempts |\n", group(n / $1), group($1), group(n) }' \
   < <(field attempts_per_range_pass range_passes)
-awk "$group"' NR > 1 { printf "| instructions of a whole run at clock %s (%s attempts): program, minimal C loop, draws only | %s, %s, %s: %.4f times the loop'"'"'s, %.4f times the floor'"'"'s |\n", $1, group($2), group($3), group($4), group($5), $6, $7 }' \
-  "$work/instructions"
-{
-  printf '| a whole run, start-up included, over %d clocks from %d, %d rounds: program, minimal C loop, draws only | ' \
-    "$runs" "$first_clock" "$rounds"
-  printf '%s, %s, %s ms |\n' "$(cut -d ' ' -f 1 "$work/whole_runs" | range %.2f)" \
-    "$(cut -d ' ' -f 2 "$work/whole_runs" | range %.2f)" "$(cut -d ' ' -f 3 "$work/whole_runs" | range %.2f)"
-  printf '| a whole run over the minimal C loop'"'"'s, and over the floor'"'"'s, round by round | %s times, %s times |\n' \
-    "$(awk '{ print $1 / $2 }' "$work/whole_runs" | range %.3f)" \
-    "$(awk '{ print $1 / $3 }' "$work/whole_runs" | range %.3f)"
+# instructions.sh's rows, after its two lines of headings.
+awk "$group"' NR > 2 {
+  printf "| instructions of a whole run at clock %s (%s attempts): program, minimal C loop, draws only | %s, %s, %s: %.4f times the loop'"'"'s, %.4f times the floor'"'"'s |\n", $1, group($2), group($3), group($4), group($5), $3 / $4, $3 / $5
+  printf "| mispredicted conditional branches of that run (cachegrind'"'"'s branch simulation): program, minimal C loop, draws only | %s, %s, %s: %.3f times the loop'"'"'s, %.3f times the floor'"'"'s |\n", group($8), group($9), group($10), $8 / $9, $8 / $10
+}' "$work/instructions"
+# ratios FILE: a run's time over the loop's, and over the floor's, round by
+# round.
+ratios() {
+  printf '%s times, %s times' "$(awk '{ print $1 / $2 }' "$1" | range %.3f)" \
+    "$(awk '{ print $1 / $3 }' "$1" | range %.3f)"
 }
+# times FILE: each program's time, round by round.
+times() {
+  printf '%s, %s, %s ms' "$(cut -d ' ' -f 1 "$1" | range %.2f)" \
+    "$(cut -d ' ' -f 2 "$1" | range %.2f)" "$(cut -d ' ' -f 3 "$1" | range %.2f)"
+}
+echo "| a whole run, start-up included, over $runs clocks from $first_clock, $rounds rounds: program, minimal C loop, draws only | $(times "$work/whole_runs") |"
+echo "| a whole run over the minimal C loop's, and over the floor's, round by round | $(ratios "$work/whole_runs") |"
+echo "| a whole run at clock $long_clock ($(awk "$group"' { print group($1) }' <<<"$long_attempts") attempts), $long_rounds rounds: program, minimal C loop, draws only | $(times "$work/long_runs") |"
+echo "| that run over the minimal C loop's, and over the floor's, round by round | $(ratios "$work/long_runs") |"
+awk '{ p += $1; m += $2; d += $3 }
+  END { printf "| that run over the minimal C loop'"'"'s, and over the floor'"'"'s, all rounds together | %.3f times, %.3f times |\n", p / m, p / d }' \
+  "$work/long_runs"
