@@ -22,8 +22,10 @@ namespace {
 
 // Where the program's standard output goes. dev_full_unbuffered also
 // leaves the stream unbuffered, so each write fails as it is made and the
-// close that ends the run has nothing left to fail on.
-enum class output { pipe, dev_full, dev_full_unbuffered, closed, broken_pipe };
+// close that ends the run has nothing left to fail on. broken_pipe is a
+// pipe nobody reads; sigpipe_ignored is one too, to a program that starts
+// with SIGPIPE ignored.
+enum class output { pipe, dev_full, dev_full_unbuffered, closed, broken_pipe, sigpipe_ignored };
 
 struct run_result {
   int wait_status = -1;
@@ -49,7 +51,7 @@ std::string read_all(int fd) {
 // Runs the program (under the cross-compiling emulator, if there is one)
 // with its standard output sent where `to` says and its standard error
 // captured. SIGPIPE is reset to its default action in the child, whatever
-// the test runner does with it.
+// the test runner does with it, unless `to` asks for it ignored.
 run_result run_program(const std::vector<std::string>& args, output to = output::pipe) {
   std::vector<std::string> words(std::begin(program_command), std::end(program_command));
   if (to == output::dev_full_unbuffered) {
@@ -63,14 +65,15 @@ run_result run_program(const std::vector<std::string>& args, output to = output:
   }
   argv.push_back(nullptr);
 
+  const bool broken = to == output::broken_pipe || to == output::sigpipe_ignored;
   int out_pipe[2] = {-1, -1};
   int err_pipe[2] = {-1, -1};
   if (pipe2(err_pipe, O_CLOEXEC) != 0 ||
-      ((to == output::pipe || to == output::broken_pipe) && pipe2(out_pipe, O_CLOEXEC) != 0)) {
+      ((to == output::pipe || broken) && pipe2(out_pipe, O_CLOEXEC) != 0)) {
     ADD_FAILURE() << "pipe2 failed";
     return {};
   }
-  if (to == output::broken_pipe) {
+  if (broken) {
     close(out_pipe[0]);  // nobody will ever read
     out_pipe[0] = -1;
   }
@@ -80,6 +83,7 @@ run_result run_program(const std::vector<std::string>& args, output to = output:
   switch (to) {
     case output::pipe:
     case output::broken_pipe:
+    case output::sigpipe_ignored:
       posix_spawn_file_actions_adddup2(&actions, out_pipe[1], STDOUT_FILENO);
       break;
     case output::dev_full:
@@ -92,16 +96,29 @@ run_result run_program(const std::vector<std::string>& args, output to = output:
   }
   posix_spawn_file_actions_adddup2(&actions, err_pipe[1], STDERR_FILENO);
 
+  // A signal ignored in this process stays ignored in the child, through
+  // exec, unless it is set back to its default there.
+  const bool ignore_sigpipe = to == output::sigpipe_ignored;
+  struct sigaction previous {};
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
   sigset_t default_signals;
   sigemptyset(&default_signals);
-  sigaddset(&default_signals, SIGPIPE);
+  if (ignore_sigpipe) {
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGPIPE, &ignore, &previous);
+  } else {
+    sigaddset(&default_signals, SIGPIPE);
+  }
   posix_spawnattr_setsigdefault(&attributes, &default_signals);
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
 
   pid_t pid = 0;
   const int spawned = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+  if (ignore_sigpipe) {
+    sigaction(SIGPIPE, &previous, nullptr);
+  }
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
   close(err_pipe[1]);
@@ -176,7 +193,8 @@ TEST(Process, SameSecondSameReportWhateverTheArguments) {
 }
 
 // A report that cannot be written fails the run with one line on standard
-// error; one that can leaves standard error empty. Each test is bounded by
+// error; one that can leaves standard error empty. A reader that has gone
+// away is one such case where SIGPIPE is ignored. Each test is bounded by
 // CTest's timeout, so a hang fails.
 TEST(Process, WriteErrorsFailTheRun) {
   const struct {
@@ -189,6 +207,8 @@ TEST(Process, WriteErrorsFailTheRun) {
       {"full device, unbuffered", output::dev_full_unbuffered,
        "random_hex_generator: write error: No space left on device\n"},
       {"closed standard output", output::closed, nullptr},
+      {"pipe without a reader, SIGPIPE ignored", output::sigpipe_ignored,
+       "random_hex_generator: write error: Broken pipe\n"},
   };
   for (const auto& c : cases) {
     const run_result r = run_program({}, c.to);
