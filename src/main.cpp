@@ -1,8 +1,8 @@
 // random_hex_generator: print one random 8-byte value that is text, two sane
 // floats and a sane double at once, under every reading.
 //
-// The generator is seeded from the clock in whole seconds, so two runs in the
-// same second print the same value. Arguments, standard input and the
+// The generator is seeded with the second time() reads, so two runs that
+// read the same second print the same value. Arguments, standard input and the
 // environment are ignored. The exit status is 0 when the report was
 // written and 1 when it could not be.
 
