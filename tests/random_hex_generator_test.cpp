@@ -105,23 +105,48 @@ TEST(RangeCheck, EdgesOfEachReading) {
   }
 }
 
-// The patterns a sweep visits, each handed to visit(pattern), which returns
-// true where the range check and its comparisons disagree. Returns how many
-// did, and the first.
+// Hands visit() the patterns of a Real, float or double, held in Bits,
+// where a range check goes wrong if it does: every sign and exponent with
+// the first and last 64 fractions, which take in both zeros, the
+// subnormals, the infinities and NaN, and the 64 patterns on either side
+// of each bound, at both signs.
+template <class Real, class Bits, class Visit>
+void visit_edges(Visit visit) {
+  constexpr int fraction_bits = std::numeric_limits<Real>::digits - 1;
+  constexpr Bits last_fraction = (Bits{1} << fraction_bits) - 1U;
+  constexpr Bits signs_and_exponents = Bits{1}
+                                       << (std::numeric_limits<Bits>::digits - fraction_bits);
+  constexpr Bits ends = 64;
+  for (Bits top = 0; top < signs_and_exponents; ++top) {
+    for (Bits fraction = 0; fraction < ends; ++fraction) {
+      visit((top << fraction_bits) | fraction);
+      visit((top << fraction_bits) | (last_fraction - fraction));
+    }
+  }
+  for (const double bound : {0.0001, 9999.0, -0.0001, -9999.0}) {
+    const auto pattern = std::bit_cast<Bits>(static_cast<Real>(bound));
+    for (Bits step = 0; step <= ends; ++step) {
+      visit(pattern + step);
+      visit(pattern - step);
+    }
+  }
+}
+
+// How many patterns a sweep found where the range check and its
+// comparisons disagree, and the first.
 struct disagreements {
   uint64_t count = 0;
   uint64_t first = 0;
 };
 
-// Every binary32 pattern where the build is optimised and native. Under the
-// sanitizers or an emulator, where that would take minutes: every sign and
-// exponent with the first and last 64 fractions, and the 64 patterns on
-// either side of each bound.
-template <class Visit>
-disagreements sweep_binary32(Visit visit) {
+// Every binary32 pattern where the build is optimised and native; under the
+// sanitizers or an emulator, where that would take minutes, the edges.
+// disagree(pattern) is true where the two disagree.
+template <class Disagree>
+disagreements sweep_binary32(Disagree disagree) {
   disagreements found;
   const auto note = [&](uint32_t pattern) {
-    if (visit(pattern) && found.count++ == 0) {
+    if (disagree(pattern) && found.count++ == 0) {
       found.first = pattern;
     }
   };
@@ -130,7 +155,7 @@ disagreements sweep_binary32(Visit visit) {
   for (uint32_t high = 0; high <= 0xFFFFU; ++high) {
     unsigned block = 0;
     for (uint32_t low = 0; low <= 0xFFFFU; ++low) {
-      block += visit((high << 16U) | low) ? 1U : 0U;
+      block += disagree((high << 16U) | low) ? 1U : 0U;
     }
     if (block != 0) {
       for (uint32_t low = 0; low <= 0xFFFFU; ++low) {
@@ -139,19 +164,7 @@ disagreements sweep_binary32(Visit visit) {
     }
   }
 #else
-  constexpr uint32_t ends = 64;
-  for (uint32_t sign_and_exponent = 0; sign_and_exponent <= 0x1FFU; ++sign_and_exponent) {
-    for (uint32_t fraction = 0; fraction < ends; ++fraction) {
-      note((sign_and_exponent << 23U) | fraction);
-      note((sign_and_exponent << 23U) | (0x7FFFFFU - fraction));
-    }
-  }
-  for (const float bound : {0.0001F, 9999.0F, -0.0001F, -9999.0F}) {
-    for (uint32_t step = 0; step <= ends; ++step) {
-      note(std::bit_cast<uint32_t>(bound) + step);
-      note(std::bit_cast<uint32_t>(bound) - step);
-    }
-  }
+  visit_edges<float, uint32_t>(note);
 #endif
   return found;
 }
@@ -176,10 +189,8 @@ INSTANTIATE_TEST_SUITE_P(RangeCheck, EveryBinary32, testing::Values(true, false)
                            return param.param ? "AsFront" : "AsBack";
                          });
 
-// The whole double, the halves in range: at every sign and exponent with
-// the first and last 64 fractions, which take in both zeros, the
-// subnormals, the infinities and NaN; at the 64 patterns on either side of
-// each bound; and at patterns drawn from a fixed seed.
+// The whole double, the halves in range: at the edges, and at patterns
+// drawn from a fixed seed.
 TEST(RangeCheck, AgreesWithItsComparisonsOnDoubles) {
   uint64_t count = 0;
   const auto check = [&count](uint64_t pattern) {
@@ -188,19 +199,7 @@ TEST(RangeCheck, AgreesWithItsComparisonsOnDoubles) {
       ADD_FAILURE() << "first at binary64 pattern 0x" << std::hex << pattern;
     }
   };
-  constexpr uint64_t ends = 64;
-  for (uint64_t sign_and_exponent = 0; sign_and_exponent <= 0xFFFU; ++sign_and_exponent) {
-    for (uint64_t fraction = 0; fraction < ends; ++fraction) {
-      check((sign_and_exponent << 52U) | fraction);
-      check((sign_and_exponent << 52U) | (0xFFFFFFFFFFFFFU - fraction));
-    }
-  }
-  for (const double bound : {0.0001, 9999.0, -0.0001, -9999.0}) {
-    for (uint64_t step = 0; step <= ends; ++step) {
-      check(std::bit_cast<uint64_t>(bound) + step);
-      check(std::bit_cast<uint64_t>(bound) - step);
-    }
-  }
+  visit_edges<double, uint64_t>(check);
 #ifdef SWEEP_EVERY_BINARY32
   constexpr int sampled = 10'000'000;
 #else
