@@ -107,9 +107,10 @@ TEST(RangeCheck, EdgesOfEachReading) {
 
 // Hands visit() the patterns of a Real, float or double, held in Bits,
 // where a range check goes wrong if it does: every sign and exponent with
-// the first and last 64 fractions, which take in both zeros, the
-// subnormals, the infinities and NaN, and the 64 patterns on either side
-// of each bound, at both signs.
+// the first and last 64 fractions, which take in both zeros, both
+// infinities, and subnormals and NaNs at either end of theirs; the default
+// quiet NaN of either sign; and the 64 patterns on either side of each
+// bound, at both signs.
 template <class Real, class Bits, class Visit>
 void visit_edges(Visit visit) {
   constexpr int fraction_bits = std::numeric_limits<Real>::digits - 1;
@@ -122,6 +123,10 @@ void visit_edges(Visit visit) {
       visit((top << fraction_bits) | fraction);
       visit((top << fraction_bits) | (last_fraction - fraction));
     }
+  }
+  for (const Real nan :
+       {std::numeric_limits<Real>::quiet_NaN(), -std::numeric_limits<Real>::quiet_NaN()}) {
+    visit(std::bit_cast<Bits>(nan));
   }
   for (const double bound : {0.0001, 9999.0, -0.0001, -9999.0}) {
     const auto pattern = std::bit_cast<Bits>(static_cast<Real>(bound));
