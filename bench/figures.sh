@@ -61,17 +61,15 @@ done
 benchmark attempts_per_accepted
 benchmark attempts_per_range_pass
 
-# whole_runs ROUNDS CLOCK...: times whole runs of each program over the
-# clock values, in ROUNDS rounds, the order turning each round so that
-# drift in the machine's speed falls on all alike. Each run is given as an
-# argument the number of rand() pairs the program makes at its clock: the
-# floor makes that many, and the program and the minimal loop ignore their
-# arguments. Prints one line a round: the mean milliseconds of a run of the
-# program, the loop and the floor.
+# whole_runs ROUNDS PAIRS: times whole runs of each program at the clock
+# values of PAIRS, bench/attempts' output, in ROUNDS rounds, the order
+# turning each round so that drift in the machine's speed falls on all
+# alike. Each run is given as an argument the number of rand() pairs the
+# program makes at its clock: the floor makes that many, and the program
+# and the minimal loop ignore their arguments. Prints one line a round: the
+# mean milliseconds of a run of the program, the loop and the floor.
 whole_runs() {
-  local rounds=$1 round i program
-  shift
-  "$build/bench/attempts" "$@" >"$work/pairs"
+  local rounds=$1 pairs=$2 round i program
   for ((round = 0; round < rounds; round++)); do
     for ((i = 0; i < 3; i++)); do
       program=${programs[(round + i) % 3]}
@@ -82,9 +80,9 @@ whole_runs() {
         while read -r clock pairs; do
           FIXED_TIME=$clock "$1" "$pairs" >/dev/null
         done <"$2"
-        echo "$(basename "$1") $3 $start $EPOCHREALTIME"' _ "$program" "$work/pairs" "$round"
+        echo "$(basename "$1") $3 $start $EPOCHREALTIME"' _ "$program" "$pairs" "$round"
     done
-  done | awk -v runs=$# -v rounds="$rounds" '
+  done | awk -v runs="$(wc -l <"$pairs")" -v rounds="$rounds" '
     { ms[$1, $2] = ($4 - $3) * 1000 / runs; n++ }
     END {
       if (n != 3 * rounds) exit 1
@@ -94,11 +92,13 @@ whole_runs() {
 }
 programs=("$build/random_hex_generator" "$build/bench/minimal_loop" "$build/bench/draws_only")
 first_clock=1700000000 runs=200 rounds=4
-whole_runs "$rounds" $(seq "$first_clock" $((first_clock + runs - 1))) >"$work/whole_runs"
+"$build/bench/attempts" $(seq "$first_clock" $((first_clock + runs - 1))) >"$work/pairs"
+whole_runs "$rounds" "$work/pairs" >"$work/whole_runs"
 # One clock whose run is long, so that start-up counts for little in it.
 long_clock=1765007056 long_rounds=21
-whole_runs "$long_rounds" "$long_clock" >"$work/long_runs"
-long_attempts=$(cut -d ' ' -f 2 "$work/pairs")
+"$build/bench/attempts" "$long_clock" >"$work/long_pairs"
+whole_runs "$long_rounds" "$work/long_pairs" >"$work/long_runs"
+long_attempts=$(cut -d ' ' -f 2 "$work/long_pairs")
 
 "$here/instructions.sh" "$build" >"$work/instructions"
 
