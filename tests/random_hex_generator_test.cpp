@@ -150,26 +150,30 @@ struct disagreements {
 template <class Disagree>
 disagreements sweep_binary32(Disagree disagree) {
   disagreements found;
-  const auto note = [&](uint32_t pattern) {
-    if (disagree(pattern) && found.count++ == 0) {
-      found.first = pattern;
-    }
-  };
 #ifdef SWEEP_EVERY_BINARY32
-  // In blocks whose inner loop only counts, so that it stays fast.
+  // In blocks whose inner loop only counts, so that it stays fast. Only the
+  // first block that disagrees is walked again, for its first pattern, so
+  // a failing sweep takes about as long as a passing one.
   for (uint32_t high = 0; high <= 0xFFFFU; ++high) {
     unsigned block = 0;
     for (uint32_t low = 0; low <= 0xFFFFU; ++low) {
       block += disagree((high << 16U) | low) ? 1U : 0U;
     }
-    if (block != 0) {
-      for (uint32_t low = 0; low <= 0xFFFFU; ++low) {
-        note((high << 16U) | low);
+    if (block != 0 && found.count == 0) {
+      uint32_t low = 0;
+      while (!disagree((high << 16U) | low)) {
+        ++low;
       }
+      found.first = (high << 16U) | low;
     }
+    found.count += block;
   }
 #else
-  visit_edges<float, uint32_t>(note);
+  visit_edges<float, uint32_t>([&](uint32_t pattern) {
+    if (disagree(pattern) && found.count++ == 0) {
+      found.first = pattern;
+    }
+  });
 #endif
   return found;
 }
