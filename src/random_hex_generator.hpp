@@ -14,6 +14,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 
 // The candidate made of two draws: the first in bits 63..32 (the back half),
 // the second in bits 31..0 (the front half, the first four bytes of the value
@@ -71,11 +72,15 @@ constexpr unsigned bit_at(std::uint64_t value, unsigned i) noexcept {
 // as its bit pattern read as an unsigned integer. That is exact: IEEE 754
 // orders non-negative numbers as their patterns, and -0, negative numbers
 // (sign bit set), infinity and NaN all read as integers above 9999's
-// pattern. Less the first pattern above the lower bound, every pattern at
-// or below it wraps round to the top, so one unsigned comparison tests both
-// bounds, and the two halves share one through the larger of their
-// offsets. The draw loop is left with a branch that almost always goes the
-// same way.
+// pattern. For unsigned x and lo <= hi,
+//   lo <= x && x <= hi   holds exactly when   x - lo <= hi - lo,
+// because x - lo wraps round to above hi - lo for every x below lo. So one
+// comparison tests both bounds, lo being the first pattern above the lower
+// bound and hi 9999's, and the two halves share one through the larger of
+// their offsets. The draw loop is left with a branch that almost always
+// goes the same way.
+static_assert(std::numeric_limits<float>::is_iec559 && std::numeric_limits<double>::is_iec559,
+              "the range check reads floats and doubles as IEEE 754 bit patterns");
 constexpr int is_valid(float front, float back, double whole) noexcept {
   // The binary32 nearest to 1e-4 lies just below the binary64 0.0001, so
   // the first binary32 above the lower bound is the next one.
