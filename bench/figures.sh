@@ -16,8 +16,10 @@ build=${1:-build/test}
 here=$(dirname "$0")
 preload=$here/../tests/preload.sh
 bench=$build/bench/random_hex_generator_bench
-[ -x "$bench" ] ||
-  { echo "$0: $bench: not built (it needs libbenchmark-dev and the test workflow)" >&2; exit 1; }
+[ -x "$bench" ] || {
+  echo "$0: $bench: not built, for want of Google Benchmark: apt-get install libbenchmark-dev, then run cmake --workflow --preset test again" >&2
+  exit 1
+}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
