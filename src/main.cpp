@@ -2,9 +2,9 @@
 // floats and a sane double at once, under every reading.
 //
 // The generator is seeded with the second time() reads, so two runs that
-// read the same second print the same value. Arguments, standard input and the
-// environment are ignored. The exit status is 0 when the report was
-// written and 1 when it could not be.
+// read the same second print the same value. It reads no argument, no
+// standard input and no environment variable. The exit status is 0 when
+// the report was written and 1 when it could not be.
 
 #include <climits>
 #include <cstdlib>
