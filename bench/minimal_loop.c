@@ -1,7 +1,8 @@
 /*
- * The smallest C program that does what random_hex_generator does: the same
- * seed, the same two draws an attempt, the same checks in the same order and
- * the same report through printf. The whole-run instruction count of the
+ * The smallest C program that prints what random_hex_generator prints: the
+ * same seed, the same two draws an attempt, the same checks in the same order
+ * and the same report through printf. Unlike the program, it says nothing
+ * when the report cannot be written. The whole-run instruction count of the
  * real program is measured against this one.
  */
 
