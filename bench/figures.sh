@@ -17,7 +17,7 @@ here=$(dirname "$0")
 preload=$here/../tests/preload.sh
 bench=$build/bench/random_hex_generator_bench
 [ -x "$bench" ] || {
-  echo "$0: $bench: not built, for want of Google Benchmark: apt-get install libbenchmark-dev, then run cmake --workflow --preset test again" >&2
+  echo "$0: $bench: not built: it needs the tests' build with Google Benchmark: apt-get install libbenchmark-dev, then run cmake --workflow --preset test again" >&2
   exit 1
 }
 work=$(mktemp -d)
