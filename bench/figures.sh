@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# Prints the Benchmarks table of HACKING.md, in Markdown, for the machine it
-# runs on: the machine itself, the benchmark program's figures, the
-# instructions and mispredicted branches of whole runs (instructions.sh),
-# and the time of whole runs of the program against the minimal C loop and
-# the draws-only floor. Nothing is asserted: the figures are what this
-# machine measures. Takes about a minute, and is best run on an otherwise
-# idle machine.
+# Prints three lines that name the machine it runs on, a blank line, and
+# that machine's Benchmarks table, in Markdown, as HACKING.md gives it: the
+# benchmark program's figures, the instructions and mispredicted branches
+# of whole runs (instructions.sh, so valgrind is needed), and the time of
+# whole runs of the program against the minimal C loop and the draws-only
+# floor. Nothing is asserted: the figures are what this machine measures.
+# Takes about a minute, and is best run on an otherwise idle machine.
 #
 # usage: figures.sh [BUILD]
 #   BUILD  a build folder with the tests and Google Benchmark, such as
@@ -37,18 +37,19 @@ benchmark() {
 }
 
 # field FAMILY COLUMN: the column, by its heading, of the family's own runs
-# (not the aggregates that repetitions add), one value a line.
+# (not the aggregates that repetitions add, named ..._mean and so on), one
+# value a line.
 field() {
   awk -F, -v family="$1" -v column="$2" '
     NR == 1 { for (i = 1; i <= NF; i++) { h = $i; gsub(/"/, "", h); at[h] = i }; next }
-    { name = $1; gsub(/"/, "", name); sub(/\/.*/, "", name) }
-    name == family { print $at[column] }' "$work/$1.csv"
+    { name = $1; gsub(/"/, "", name) }
+    index(name, family "/") == 1 && name !~ /_[a-z]+$/ { print $at[column] }' "$work/$1.csv"
 }
 
-# attempts FAMILY: the number of attempts a counting family makes, its
-# argument, as the row's name carries it (attempts_per_accepted/400000000/...).
-attempts() {
-  sed -n 's|^"'"$1"'/\([0-9]*\)/.*|\1|p' "$work/$1.csv"
+# arguments FAMILY: the family's arguments, as its rows' names carry them
+# (attempts_per_accepted/400000000/...), separated by spaces.
+arguments() {
+  sed -n 's|^"'"$1"'/\([0-9/]*\)/iterations.*|\1|p' "$work/$1.csv" | head -n 1 | tr / ' '
 }
 
 # range FORMAT: "LOW to HIGH" of the numbers on standard input.
@@ -57,9 +58,7 @@ range() {
 }
 
 repetitions=6
-for family in bare_rand_draws one_attempt attempt_over_floor; do
-  benchmark "$family" --benchmark_repetitions=$repetitions
-done
+benchmark accepted_over_floor --benchmark_repetitions=$repetitions
 benchmark attempts_per_accepted
 benchmark attempts_per_range_pass
 
@@ -123,19 +122,15 @@ echo "$(valgrind --version)."
 echo
 echo "| Figure | Value |"
 echo "| --- | --- |"
-echo "| two bare \`rand()\` calls, the floor of an attempt (\`bare_rand_draws\`, $repetitions runs) | $(field bare_rand_draws real_time | range %.1f) ns |"
-echo "| one attempt through the module's functions (\`one_attempt\`, $repetitions runs) | $(field one_attempt real_time | range %.1f) ns |"
-echo "| an attempt over its two draws, timed in alternating blocks (\`attempt_over_floor\`, $repetitions runs) | $(field attempt_over_floor ratio | range %.2f) times |"
-awk '{ printf "| attempts per second (`attempts_per_accepted`) | %.1f million |\n", $1 / 1e6 }' \
-  < <(field attempts_per_accepted attempts_per_second)
-awk -v n="$(attempts attempts_per_accepted)" "$group"' { printf "| attempts per accepted value (`attempts_per_accepted`) | %s: %s accepted in %s attempts |\n", group(n / $1), group($1), group(n) }' \
+read -r seed_first seed_count < <(arguments accepted_over_floor)
+echo "| an attempt of the program's draw loop, \`draw_accepted()\`, and two bare \`rand()\` calls, seeded as at $seed_count clocks from $seed_first (\`accepted_over_floor\`, $repetitions runs); the first over the second | $(field accepted_over_floor attempt_ns | range %.1f), $(field accepted_over_floor floor_ns | range %.1f) ns: $(field accepted_over_floor ratio | range %.3f) times |"
+awk -v n="$(arguments attempts_per_accepted)" "$group"' { printf "| attempts per accepted value (`attempts_per_accepted`) | %s: %s accepted in %s attempts |\n", group(n / $1), group($1), group(n) }' \
   < <(field attempts_per_accepted accepted)
-awk -v n="$(attempts attempts_per_range_pass)" "$group"' { printf "| attempts per range-check pass, so per byte check (`attempts_per_range_pass`) | %s: %s passes in %s attempts |\n", group(n / $1), group($1), group(n) }' \
+awk -v n="$(arguments attempts_per_range_pass)" "$group"' { printf "| attempts per range-check pass, so per byte check (`attempts_per_range_pass`) | %s: %s passes in %s attempts |\n", group(n / $1), group($1), group(n) }' \
   < <(field attempts_per_range_pass range_passes)
 # instructions.sh's rows, after its two lines of headings.
 awk "$group"' NR > 2 {
-  printf "| instructions of a whole run at clock %s (%s attempts): program, minimal C loop, draws only | %s, %s, %s: %.4f times the loop'"'"'s, %.4f times the floor'"'"'s |\n", $1, group($2), group($3), group($4), group($5), $3 / $4, $3 / $5
-  printf "| mispredicted conditional branches of that run (cachegrind'"'"'s branch simulation): program, minimal C loop, draws only | %s, %s, %s: %.3f times the loop'"'"'s, %.3f times the floor'"'"'s |\n", group($8), group($9), group($10), $8 / $9, $8 / $10
+  printf "| a whole run at clock %s (%s attempts): instructions, then mispredicted conditional branches (cachegrind'"'"'s branch simulation), of the program, the minimal C loop and draws only | %s, %s, %s: %.4f times the loop'"'"'s, %.4f times the floor'"'"'s; %s, %s, %s: %.3f times the loop'"'"'s, %.3f times the floor'"'"'s |\n", $1, group($2), group($3), group($4), group($5), $3 / $4, $3 / $5, group($8), group($9), group($10), $8 / $9, $8 / $10
 }' "$work/instructions"
 # ratios FILE: a run's time over the loop's, and over the floor's, round by
 # round.
@@ -148,10 +143,8 @@ times() {
   printf '%s, %s, %s ms' "$(cut -d ' ' -f 1 "$1" | range %.2f)" \
     "$(cut -d ' ' -f 2 "$1" | range %.2f)" "$(cut -d ' ' -f 3 "$1" | range %.2f)"
 }
-echo "| a whole run, start-up included, over $runs clocks from $first_clock, $rounds rounds: program, minimal C loop, draws only | $(times "$work/whole_runs") |"
-echo "| a whole run over the minimal C loop's, and over the floor's, round by round | $(ratios "$work/whole_runs") |"
-echo "| a whole run at clock $long_clock ($(awk "$group"' { print group($1) }' <<<"$long_attempts") attempts), $long_rounds rounds: program, minimal C loop, draws only | $(times "$work/long_runs") |"
-echo "| that run over the minimal C loop's, and over the floor's, round by round | $(ratios "$work/long_runs") |"
+echo "| a whole run, start-up included, over $runs clocks from $first_clock, $rounds rounds: program, minimal C loop, draws only; then a run over the loop's, and over the floor's, round by round | $(times "$work/whole_runs"); $(ratios "$work/whole_runs") |"
+echo "| a whole run at clock $long_clock ($(awk "$group"' { print group($1) }' <<<"$long_attempts") attempts), $long_rounds rounds: the same | $(times "$work/long_runs"); $(ratios "$work/long_runs") |"
 awk '{ p += $1; m += $2; d += $3 }
   END { printf "| that run over the minimal C loop'"'"'s, and over the floor'"'"'s, all rounds together | %.3f times, %.3f times |\n", p / m, p / d }' \
   "$work/long_runs"

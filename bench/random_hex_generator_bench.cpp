@@ -1,94 +1,102 @@
-// Benchmarks of the draw loop: what two rand() draws cost, what one attempt
-// through the module's own functions costs on top of them, how many
-// attempts a run makes per accepted value, and how often the byte check
-// runs at all.
+// Benchmarks of the draw loop: the module's own draw_accepted(), the loop
+// the program runs, timed against as many bare rand() pairs from the same
+// seeds; and how many attempts pass the range check, and both checks.
 
 #include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 #include "random_hex_generator.hpp"
 
 namespace {
 
-// One attempt of the draw loop: two draws, the range check and, when that
-// passes, the byte check.
-int attempt() {
-  const std::uint32_t back = draw();
-  const std::uint32_t front = draw();
-  return is_accepted(back, front);
+// One attempt's candidate, drawn as the draw loop draws it: the first draw
+// is the back half, the second the front half.
+std::uint64_t drawn() {
+  const auto back = static_cast<std::uint32_t>(std::rand());
+  const auto front = static_cast<std::uint32_t>(std::rand());
+  return form_candidate(back, front);
 }
 
-// The floor: two bare rand() draws.
-void bare_rand_draws(benchmark::State& state) {
-  std::srand(1);
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(std::rand());
-    benchmark::DoNotOptimize(std::rand());
+// The pairs of draws draw_accepted() makes after srand(seed). The checks
+// depend on the candidate alone, so the value it returns is the first
+// candidate equal to it.
+std::int64_t pairs_to_accept(unsigned seed) {
+  std::srand(seed);
+  const std::uint64_t accepted = draw_accepted();
+  std::srand(seed);
+  std::int64_t pairs = 1;
+  while (drawn() != accepted) {
+    ++pairs;
   }
+  return pairs;
 }
-BENCHMARK(bare_rand_draws);
 
-void one_attempt(benchmark::State& state) {
-  std::srand(1);
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(attempt());
-  }
-}
-BENCHMARK(one_attempt);
-
-// Attempts and floors in alternating blocks, so that drift in the machine's
-// speed falls on both alike; reports the attempt's cost over the floor's.
-void attempt_over_floor(benchmark::State& state) {
+// draw_accepted() seeded as the program seeds it at each of the range(1)
+// clock values from range(0), each run timed right after as many bare
+// rand() pairs from the same seed, so that drift in the machine's speed
+// falls on both alike. Reports the cost of an attempt and of two bare
+// draws, and the first over the second.
+void accepted_over_floor(benchmark::State& state) {
   using clock = std::chrono::steady_clock;
-  constexpr int block = 1 << 14;
-  std::srand(1);
-  clock::duration floor_time{};
-  clock::duration attempt_time{};
-  for (auto _ : state) {
-    const clock::time_point start = clock::now();
-    for (int i = 0; i < block; ++i) {
-      benchmark::DoNotOptimize(std::rand());
-      benchmark::DoNotOptimize(std::rand());
-    }
-    const clock::time_point middle = clock::now();
-    for (int i = 0; i < block; ++i) {
-      benchmark::DoNotOptimize(attempt());
-    }
-    const clock::time_point end = clock::now();
-    floor_time += middle - start;
-    attempt_time += end - middle;
+  std::vector<std::pair<unsigned, std::int64_t>> seeds;
+  std::int64_t attempts = 0;
+  for (std::int64_t i = 0; i < state.range(1); ++i) {
+    const auto seed = static_cast<unsigned>(state.range(0) + i);
+    seeds.emplace_back(seed, pairs_to_accept(seed));
+    attempts += seeds.back().second;
   }
-  const double attempts = static_cast<double>(state.iterations()) * block;
+  clock::duration floor_time{};
+  clock::duration loop_time{};
+  for (auto _ : state) {
+    for (const auto& [seed, pairs] : seeds) {
+      std::srand(seed);
+      const clock::time_point floor_start = clock::now();
+      for (std::int64_t i = 0; i < pairs; ++i) {
+        benchmark::DoNotOptimize(std::rand());
+        benchmark::DoNotOptimize(std::rand());
+      }
+      floor_time += clock::now() - floor_start;
+      std::srand(seed);
+      const clock::time_point loop_start = clock::now();
+      benchmark::DoNotOptimize(draw_accepted());
+      loop_time += clock::now() - loop_start;
+    }
+  }
+  const double all = static_cast<double>(state.iterations()) * static_cast<double>(attempts);
   const auto ns = [](clock::duration d) {
     return std::chrono::duration<double, std::nano>(d).count();
   };
-  state.counters["floor_ns"] = ns(floor_time) / attempts;
-  state.counters["attempt_ns"] = ns(attempt_time) / attempts;
-  state.counters["ratio"] = ns(attempt_time) / ns(floor_time);
+  state.counters["attempt_ns"] = ns(loop_time) / all;
+  state.counters["floor_ns"] = ns(floor_time) / all;
+  state.counters["ratio"] = ns(loop_time) / ns(floor_time);
 }
-BENCHMARK(attempt_over_floor)->Unit(benchmark::kMillisecond);
+BENCHMARK(accepted_over_floor)
+    ->Args({1'700'000'000, 50})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
-// The range check alone on one attempt's two draws.
-int range_check() {
-  const std::uint32_t back = draw();
-  const std::uint32_t front = draw();
-  return is_valid(half_as_float(front), half_as_float(back),
-                  whole_double(form_candidate(back, front)));
+int in_range(std::uint64_t value) {
+  return is_valid(front_float(value), back_float(value), whole_double(value));
 }
 
-// How many of state.range(0) attempts, from a fixed seed, pass check.
-template <int (*check)()>
+int accepted(std::uint64_t value) {
+  return in_range(value) != 0 && is_ascii_representable(value) != 0 ? 1 : 0;
+}
+
+// How many of range(0) attempts, from seed 1, pass check.
+template <int (*check)(std::uint64_t)>
 std::int64_t passes(benchmark::State& state) {
-  const auto attempts = static_cast<std::int64_t>(state.range(0));
   std::int64_t passed = 0;
   for (auto _ : state) {
     std::srand(1);
     passed = 0;
-    for (std::int64_t i = 0; i < attempts; ++i) {
-      passed += check();
+    for (std::int64_t i = 0; i < state.range(0); ++i) {
+      passed += check(drawn());
     }
   }
   return passed;
@@ -98,19 +106,16 @@ double attempts_per(const benchmark::State& state, std::int64_t passed) {
   return passed != 0 ? static_cast<double>(state.range(0)) / static_cast<double>(passed) : 0.0;
 }
 
-// Accepted values over a fixed number of attempts, from a fixed seed.
 void attempts_per_accepted(benchmark::State& state) {
-  const std::int64_t accepted = passes<attempt>(state);
-  state.counters["accepted"] = static_cast<double>(accepted);
-  state.counters["attempts_per_accepted"] = attempts_per(state, accepted);
-  state.counters["attempts_per_second"] = benchmark::Counter(
-      static_cast<double>(state.range(0)), benchmark::Counter::kIsIterationInvariantRate);
+  const std::int64_t passed = passes<accepted>(state);
+  state.counters["accepted"] = static_cast<double>(passed);
+  state.counters["attempts_per_accepted"] = attempts_per(state, passed);
 }
 BENCHMARK(attempts_per_accepted)->Arg(400'000'000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // How often the range check passes, so how often the byte check runs.
 void attempts_per_range_pass(benchmark::State& state) {
-  const std::int64_t passed = passes<range_check>(state);
+  const std::int64_t passed = passes<in_range>(state);
   state.counters["range_passes"] = static_cast<double>(passed);
   state.counters["attempts_per_range_pass"] = attempts_per(state, passed);
 }
