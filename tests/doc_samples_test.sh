@@ -2,8 +2,8 @@
 # The sample runs in the documents are what the program prints. A sample is
 # a literal block (```text in Markdown, .Bd -literal in a man page) whose
 # first line is a command that runs random_hex_generator and whose other
-# lines are its output; a command line that ends with a backslash goes on
-# at the next, as in sh. The command must be
+# lines are its output; a backslash that ends a command line joins the next
+# line to it, leading blanks and all, as in sh. The command must be
 #   $ TZ=UTC faketime -f 'DATE' random_hex_generator [| COMMAND...]
 # (faketime -f with a date stops the clock there, in the zone TZ). The
 # program is run with the clock stopped at DATE, UTC, by the fixed-clock
@@ -69,7 +69,7 @@ extract() {
     inside {
       line = man ? unescape($0) : $0
       if (first) {
-        if (continued) { sub(/^[ \t]+/, "", line); line = command line }
+        if (continued) line = command line
         continued = sub(/\\$/, "", line)
         if (continued) { command = line; next }
         first = 0
