@@ -130,7 +130,8 @@ awk -v n="$(arguments attempts_per_range_pass)" "$group"' { printf "| attempts p
   < <(field attempts_per_range_pass range_passes)
 # instructions.sh's rows, after its two lines of headings.
 awk "$group"' NR > 2 {
-  printf "| a whole run at clock %s (%s attempts): instructions, then mispredicted conditional branches (cachegrind'"'"'s branch simulation), of the program, the minimal C loop and draws only | %s, %s, %s: %.4f times the loop'"'"'s, %.4f times the floor'"'"'s; %s, %s, %s: %.3f times the loop'"'"'s, %.3f times the floor'"'"'s |\n", $1, group($2), group($3), group($4), group($5), $3 / $4, $3 / $5, group($8), group($9), group($10), $8 / $9, $8 / $10
+  what = NR > 3 ? "as above" : "instructions, then mispredicted conditional branches (cachegrind'"'"'s branch simulation), of the program, the minimal C loop and draws only"
+  printf "| a whole run at clock %s (%s attempts): %s | %s, %s, %s: %.4f times the loop'"'"'s, %.4f times the floor'"'"'s; %s, %s, %s: %.3f times the loop'"'"'s, %.3f times the floor'"'"'s |\n", $1, group($2), what, group($3), group($4), group($5), $3 / $4, $3 / $5, group($8), group($9), group($10), $8 / $9, $8 / $10
 }' "$work/instructions"
 # ratios FILE: a run's time over the loop's, and over the floor's, round by
 # round.
@@ -144,7 +145,7 @@ times() {
     "$(cut -d ' ' -f 2 "$1" | range %.2f)" "$(cut -d ' ' -f 3 "$1" | range %.2f)"
 }
 echo "| a whole run, start-up included, over $runs clocks from $first_clock, $rounds rounds: program, minimal C loop, draws only; then a run over the loop's, and over the floor's, round by round | $(times "$work/whole_runs"); $(ratios "$work/whole_runs") |"
-echo "| a whole run at clock $long_clock ($(awk "$group"' { print group($1) }' <<<"$long_attempts") attempts), $long_rounds rounds: the same | $(times "$work/long_runs"); $(ratios "$work/long_runs") |"
+echo "| a whole run at clock $long_clock ($(awk "$group"' { print group($1) }' <<<"$long_attempts") attempts), $long_rounds rounds: as above | $(times "$work/long_runs"); $(ratios "$work/long_runs") |"
 awk '{ p += $1; m += $2; d += $3 }
   END { printf "| that run over the minimal C loop'"'"'s, and over the floor'"'"'s, all rounds together | %.3f times, %.3f times |\n", p / m, p / d }' \
   "$work/long_runs"
