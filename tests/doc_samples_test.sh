@@ -3,7 +3,7 @@
 # a literal block (```text in Markdown, .Bd -literal in a man page) whose
 # first line is a command that runs random_hex_generator and whose other
 # lines are its output; a backslash that ends a command line joins the next
-# line to it, leading blanks and all, as in sh. The command must be
+# line, leading blanks and all, as sh does outside quotes. The command must be
 #   $ TZ=UTC faketime -f 'DATE' random_hex_generator [| COMMAND...]
 # (faketime -f with a date stops the clock there, in the zone TZ). The
 # program is run with the clock stopped at DATE, UTC, by the fixed-clock
