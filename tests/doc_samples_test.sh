@@ -2,8 +2,10 @@
 # The sample runs in the documents are what the program prints. A sample is
 # a literal block (```text in Markdown, .Bd -literal in a man page) whose
 # first line is a command that runs random_hex_generator and whose other
-# lines are its output; a backslash that ends a command line joins the next
-# line, leading blanks and all, as sh does outside quotes. The command must be
+# lines are its output. A command line that ends in an odd number of
+# backslashes loses the last one and is joined by the next line of its
+# block, leading blanks and all, as sh joins lines but in single quotes. The
+# command must be
 #   $ TZ=UTC faketime -f 'DATE' random_hex_generator [| COMMAND...]
 # (faketime -f with a date stops the clock there, in the zone TZ). The
 # program is run with the clock stopped at DATE, UTC, by the fixed-clock
@@ -63,15 +65,15 @@ extract() {
       }
       return out
     }
-    man && /^\.Bd -literal/ { inside = 1; first = 1; next }
+    man && /^\.Bd -literal/ { inside = 1; first = 1; continued = 0; next }
     man && /^\.Ed/ { inside = 0; next }
-    !man && /^```/ { inside = !inside && $0 == "```text"; first = 1; next }
+    !man && /^```/ { inside = !inside && $0 == "```text"; first = 1; continued = 0; next }
     inside {
       line = man ? unescape($0) : $0
       if (first) {
         if (continued) line = command line
-        continued = sub(/\\$/, "", line)
-        if (continued) { command = line; next }
+        continued = match(line, /\\+$/) && RLENGTH % 2
+        if (continued) { command = substr(line, 1, length(line) - 1); next }
         first = 0
         sample = line ~ /^\$ .*random_hex_generator/
         if (sample) {
