@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Prints three lines that name the machine it runs on, a blank line, and
-# that machine's Benchmarks table, in Markdown, as HACKING.md gives it: the
-# benchmark program's figures, the instructions and mispredicted branches
-# of whole runs (instructions.sh, so valgrind is needed), and the time of
-# whole runs of the program against the minimal C loop and the draws-only
-# floor. Nothing is asserted: the figures are what this machine measures.
-# Takes about a minute, and is best run on an otherwise idle machine.
+# HACKING.md's Benchmarks tables in Markdown, this machine's figures in the
+# last column: the benchmark program's, the instructions and mispredicted
+# branches of whole runs (instructions.sh, so valgrind is needed), and the
+# time of whole runs of the program against minimal_loop and draws_only.
+# Nothing is asserted: the figures are what this machine measures. Takes
+# about a minute, and is best run on an otherwise idle machine.
 #
 # usage: figures.sh [BUILD]
 #   BUILD  a build folder with the tests and Google Benchmark, such as
 #          build/test (the default)
+# shellcheck disable=SC2016 # single quotes hold Markdown's backquotes and the inner bash's $1
 set -euo pipefail
 export LC_ALL=C  # the tools' output is read below, and awk prints numbers
 build=${1:-build/test}
@@ -20,6 +21,7 @@ bench=$build/bench/random_hex_generator_bench
   echo "$0: $bench: not built: it needs the tests' build with Google Benchmark: apt-get install libbenchmark-dev, then run cmake --workflow --preset test again" >&2
   exit 1
 }
+command -v valgrind >/dev/null || { echo "$0: valgrind: not found: apt-get install valgrind" >&2; exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -46,10 +48,10 @@ field() {
     index(name, family "/") == 1 && name !~ /_[a-z]+$/ { print $at[column] }' "$work/$1.csv"
 }
 
-# arguments FAMILY: the family's arguments, as its rows' names carry them
-# (attempts_per_accepted/400000000/...), separated by spaces.
-arguments() {
-  sed -n 's|^"'"$1"'/\([0-9/]*\)/iterations.*|\1|p' "$work/$1.csv" | head -n 1 | tr / ' '
+# argument FAMILY: the family's argument, as its row's name carries it
+# (attempts_per_accepted/400000000/...).
+argument() {
+  sed -n 's|^"'"$1"'/\([0-9]*\)/iterations.*|\1|p' "$work/$1.csv"
 }
 
 # range FORMAT: "LOW to HIGH" of the numbers on standard input.
@@ -66,15 +68,14 @@ benchmark attempts_per_range_pass
 # values of PAIRS, bench/attempts' output, in ROUNDS rounds, the order
 # turning each round so that drift in the machine's speed falls on all
 # alike. Each run is given as an argument the number of rand() pairs the
-# program makes at its clock: the floor makes that many, and the program
-# and the minimal loop ignore their arguments. Prints one line a round: the
-# mean milliseconds of a run of the program, the loop and the floor.
+# program makes at its clock: draws_only makes that many, and the program
+# and minimal_loop ignore their arguments. Prints one line a round: the
+# mean milliseconds of a run of the program, minimal_loop and draws_only.
 whole_runs() {
   local rounds=$1 pairs=$2 round i program
   for ((round = 0; round < rounds; round++)); do
     for ((i = 0; i < 3; i++)); do
       program=${programs[(round + i) % 3]}
-      # shellcheck disable=SC2016 # expanded by the inner bash
       "$preload" "$build/bench/libfixed_time.so" bash -c '
         set -e
         start=$EPOCHREALTIME
@@ -99,11 +100,11 @@ whole_runs "$rounds" "$work/pairs" >"$work/whole_runs"
 long_clock=1765007056 long_rounds=21
 "$build/bench/attempts" "$long_clock" >"$work/long_pairs"
 whole_runs "$long_rounds" "$work/long_pairs" >"$work/long_runs"
-long_attempts=$(cut -d ' ' -f 2 "$work/long_pairs")
 
 "$here/instructions.sh" "$build" >"$work/instructions"
 
 cxx=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$build/CMakeCache.txt")
+build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
 # cpuinfo FIELD: the first processor's FIELD in /proc/cpuinfo.
 cpuinfo() { sed -n "s/^$1[[:space:]]*: //p" /proc/cpuinfo | head -n 1; }
 cpu=$(cpuinfo 'model name')
@@ -111,41 +112,45 @@ for field in 'cpu family' model stepping; do
   value=$(cpuinfo "$field")
   [ -z "$value" ] || cpu="$cpu, ${field#cpu } $value"
 done
-cores=$(nproc)
 # shellcheck source=/dev/null
 os=$(. /etc/os-release && echo "$PRETTY_NAME")
 
-echo "Measured on $(date -u +%Y-%m-%d) by \`bench/figures.sh\`: ${cpu:-$(uname -m)}; $cores cores;"
-build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
-echo "$os; $(getconf GNU_LIBC_VERSION); $("$cxx" --version | head -n 1), $build_type build;"
-echo "$(valgrind --version)."
+echo "Measured on $(date -u +%Y-%m-%d) by \`bench/figures.sh\`."
+echo "CPU: ${cpu:-$(uname -m)}; $(nproc) cores."
+echo "Software: $os; $(getconf GNU_LIBC_VERSION); $("$cxx" --version | head -n 1), $build_type build; $(valgrind --version)."
 echo
-echo "| Figure | Value |"
-echo "| --- | --- |"
-read -r seed_first seed_count < <(arguments accepted_over_floor)
-echo "| an attempt of the program's draw loop, \`draw_accepted()\`, and two bare \`rand()\` calls, seeded as at $seed_count clocks from $seed_first (\`accepted_over_floor\`, $repetitions runs); the first over the second | $(field accepted_over_floor attempt_ns | range %.1f), $(field accepted_over_floor floor_ns | range %.1f) ns: $(field accepted_over_floor ratio | range %.3f) times |"
-awk -v n="$(arguments attempts_per_accepted)" "$group"' { printf "| attempts per accepted value (`attempts_per_accepted`) | %s: %s accepted in %s attempts |\n", group(n / $1), group($1), group(n) }' \
-  < <(field attempts_per_accepted accepted)
-awk -v n="$(arguments attempts_per_range_pass)" "$group"' { printf "| attempts per range-check pass, so per byte check (`attempts_per_range_pass`) | %s: %s passes in %s attempts |\n", group(n / $1), group($1), group(n) }' \
-  < <(field attempts_per_range_pass range_passes)
+echo '| Attempts from seed 1 | attempts | passes | attempts per pass |'
+echo '| --- | --- | --- | --- |'
+# count FAMILY COUNTER WHAT: the family's row of that table.
+count() {
+  awk -v n="$(argument "$1")" -v what="$3" "$group"' {
+    printf "| %s | %s | %s | %s |\n", what, group(n), group($1), group(n / $1) }' < <(field "$1" "$2")
+}
+count attempts_per_accepted accepted 'both checks (`attempts_per_accepted`)'
+count attempts_per_range_pass range_passes 'the range check (`attempts_per_range_pass`)'
+echo
+echo "| Whole run at clock | attempts | program's instructions | \`minimal_loop\`'s | \`draws_only\`'s | program / \`minimal_loop\` | program / \`draws_only\` | program's mispredicted branches | \`minimal_loop\`'s | \`draws_only\`'s | program / \`minimal_loop\` | program / \`draws_only\` |"
+echo '| --- | --- | --- | --- | --- | --- | --- | --- | --- | --- | --- | --- |'
 # instructions.sh's rows, after its two lines of headings.
-awk "$group"' NR > 2 {
-  what = NR > 3 ? "as above" : "instructions, then mispredicted conditional branches (cachegrind'"'"'s branch simulation), of the program, the minimal C loop and draws only"
-  printf "| a whole run at clock %s (%s attempts): %s | %s, %s, %s: %.4f times the loop'"'"'s, %.4f times the floor'"'"'s; %s, %s, %s: %.3f times the loop'"'"'s, %.3f times the floor'"'"'s |\n", $1, group($2), what, group($3), group($4), group($5), $3 / $4, $3 / $5, group($8), group($9), group($10), $8 / $9, $8 / $10
-}' "$work/instructions"
-# ratios FILE: a run's time over the loop's, and over the floor's, round by
-# round.
-ratios() {
-  printf '%s times, %s times' "$(awk '{ print $1 / $2 }' "$1" | range %.3f)" \
-    "$(awk '{ print $1 / $3 }' "$1" | range %.3f)"
+awk "$group"' NR > 2 { printf "| %s | %s | %s | %s | %s | %.4f | %.4f | %s | %s | %s | %.3f | %.3f |\n",
+  $1, group($2), group($3), group($4), group($5), $3 / $4, $3 / $5, group($8), group($9), group($10), $8 / $9, $8 / $10 }' "$work/instructions"
+echo
+echo '| Timing | Value |'
+echo '| --- | --- |'
+# row WHAT FIGURE: a row of that table.
+row() { echo "| $1 | $2 |"; }
+what="\`accepted_over_floor\`, $repetitions runs"
+row "$what: ns an attempt of \`draw_accepted()\`" "$(field accepted_over_floor attempt_ns | range %.1f)"
+row "$what: \`draw_accepted()\` / two bare draws" "$(field accepted_over_floor ratio | range %.3f)"
+# whole_rows WHAT FILE: the rows of whole_runs' output in FILE: the
+# program's time, then its time over the others', round by round.
+whole_rows() {
+  row "$1: ms a run of the program" "$(cut -d ' ' -f 1 "$2" | range %.2f)"
+  row "$1: program / \`minimal_loop\`" "$(awk '{ print $1 / $2 }' "$2" | range %.3f)"
+  row "$1: program / \`draws_only\`" "$(awk '{ print $1 / $3 }' "$2" | range %.3f)"
 }
-# times FILE: each program's time, round by round.
-times() {
-  printf '%s, %s, %s ms' "$(cut -d ' ' -f 1 "$1" | range %.2f)" \
-    "$(cut -d ' ' -f 2 "$1" | range %.2f)" "$(cut -d ' ' -f 3 "$1" | range %.2f)"
-}
-echo "| a whole run, start-up included, over $runs clocks from $first_clock, $rounds rounds: program, minimal C loop, draws only; then a run over the loop's, and over the floor's, round by round | $(times "$work/whole_runs"); $(ratios "$work/whole_runs") |"
-echo "| a whole run at clock $long_clock ($(awk "$group"' { print group($1) }' <<<"$long_attempts") attempts), $long_rounds rounds: as above | $(times "$work/long_runs"); $(ratios "$work/long_runs") |"
-awk '{ p += $1; m += $2; d += $3 }
-  END { printf "| that run over the minimal C loop'"'"'s, and over the floor'"'"'s, all rounds together | %.3f times, %.3f times |\n", p / m, p / d }' \
-  "$work/long_runs"
+whole_rows "$runs clocks from $first_clock, $rounds rounds" "$work/whole_runs"
+whole_rows "clock $long_clock, $long_rounds rounds" "$work/long_runs"
+read -r over_loop over_floor < <(awk '{ p += $1; m += $2; d += $3 } END { printf "%.3f %.3f\n", p / m, p / d }' "$work/long_runs")
+row "clock $long_clock, all $long_rounds rounds together: program / \`minimal_loop\`" "$over_loop"
+row "clock $long_clock, all $long_rounds rounds together: program / \`draws_only\`" "$over_floor"

@@ -1,6 +1,9 @@
-// Benchmarks of the draw loop: the module's own draw_accepted(), the loop
-// the program runs, timed against as many bare rand() pairs from the same
-// seeds; and how many attempts pass the range check, and both checks.
+// Benchmarks of the draw loop: the module's out-of-line draw_accepted(),
+// timed against as many bare rand() pairs from the same seeds; and how many
+// attempts pass the range check, and both checks. The program calls no
+// draw_accepted(): GCC inlines it into generate_and_validate(), the same
+// instructions but for the choice of registers and one mov in the byte
+// check (objdump -d -C of both).
 
 #include <benchmark/benchmark.h>
 
@@ -39,8 +42,8 @@ std::int64_t pairs_to_accept(unsigned seed) {
 // draw_accepted() seeded as the program seeds it at each of the range(1)
 // clock values from range(0), each run timed right after as many bare
 // rand() pairs from the same seed, so that drift in the machine's speed
-// falls on both alike. Reports the cost of an attempt and of two bare
-// draws, and the first over the second.
+// falls on both alike. Reports the cost of an attempt, and its time over
+// that of the bare draws.
 void accepted_over_floor(benchmark::State& state) {
   using clock = std::chrono::steady_clock;
   std::vector<std::pair<unsigned, std::int64_t>> seeds;
@@ -70,7 +73,6 @@ void accepted_over_floor(benchmark::State& state) {
   const double all = static_cast<double>(state.iterations()) * static_cast<double>(attempts);
   using ns = std::chrono::duration<double, std::nano>;
   state.counters["attempt_ns"] = ns(loop_time).count() / all;
-  state.counters["floor_ns"] = ns(floor_time).count() / all;
   state.counters["ratio"] = ns(loop_time) / ns(floor_time);
 }
 BENCHMARK(accepted_over_floor)->Args({1'700'000'000, 50})->Iterations(1);
