@@ -1,9 +1,9 @@
 // Benchmarks of the draw loop: the module's out-of-line draw_accepted(),
 // timed against as many bare rand() pairs from the same seeds; and how many
 // attempts pass the range check, and both checks. The program calls no
-// draw_accepted(): GCC inlines it into generate_and_validate(), the same
-// instructions but for the choice of registers and one mov in the byte
-// check (objdump -d -C of both).
+// draw_accepted(): GCC inlines it into generate_and_validate(), where the
+// loop has the same instructions but for the choice of registers and one
+// mov in the byte check (objdump -d -C of both).
 
 #include <benchmark/benchmark.h>
 

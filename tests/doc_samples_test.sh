@@ -4,8 +4,8 @@
 # first line is a command that runs random_hex_generator and whose other
 # lines are its output. A command line that ends in an odd number of
 # backslashes loses the last one and is joined by the next line of its
-# block, leading blanks and all, as sh joins lines but in single quotes. The
-# command must be
+# block, leading blanks and all, wherever the backslash stands (sh would not
+# join in single quotes or a comment). The command must be
 #   $ TZ=UTC faketime -f 'DATE' random_hex_generator [| COMMAND...]
 # (faketime -f with a date stops the clock there, in the zone TZ). The
 # program is run with the clock stopped at DATE, UTC, by the fixed-clock
