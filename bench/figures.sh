@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Prints three lines on when and where it measures, a blank line, and
-# HACKING.md's Benchmarks tables in Markdown, with this machine's figures:
-# the benchmark program's, the instructions and mispredicted branches of
-# whole runs (instructions.sh, so valgrind is needed), and the time of whole
-# runs of the program against minimal_loop and draws_only. Nothing is
-# asserted. Takes about 30 s on a 2-core AMD EPYC of family 25, model 17,
-# and is best run on an otherwise idle machine.
+# Prints three lines on when and on what machine it measures, a blank line,
+# and HACKING.md's Benchmarks tables in Markdown, with this machine's
+# figures, its timings in one Value column: the benchmark program's, the
+# instructions and mispredicted branches of whole runs (instructions.sh, so
+# valgrind is needed), and the time of whole runs of the program against
+# minimal_loop and draws_only. Nothing is asserted. Takes about 30 s on a
+# 2-core AMD EPYC of family 25, model 17, and is best run on an otherwise
+# idle machine.
 #
 # usage: figures.sh [BUILD]
 #   BUILD  a build folder with the tests and Google Benchmark, such as

@@ -15,8 +15,8 @@
 # environment of env -i, libc's folder in LD_LIBRARY_PATH, where the loader
 # finds libc.so.6 before it would look in its cache, and the shim's
 # variables. The same binaries then give the same counts on every run; they
-# move with glibc, valgrind, an /etc/ld.so.preload, glibc-hwcaps folders in
-# libc's folder, and whether that folder is mounted as an overlay.
+# move with glibc, valgrind, an /etc/ld.so.preload, glibc-hwcaps/x86-64-v2
+# or -v3 folders in libc's folder, and whether it is mounted as an overlay.
 #
 # usage: instructions.sh BUILD [CLOCK...]
 #   BUILD  a build folder with the tests, such as build/test

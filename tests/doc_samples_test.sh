@@ -11,8 +11,8 @@
 # program is run with the clock stopped at DATE, UTC, by the fixed-clock
 # shim, piped on as the line says, and must print those lines byte for
 # byte; the document must also name DATE in seconds. Where the program runs
-# natively and faketime can stop a clock here, the line is also run as it
-# is written, with the program's folder first on PATH; otherwise the test
+# natively and faketime can stop a clock here, sh also runs the command,
+# joined, with the program's folder first on PATH; otherwise the test
 # says why not. Each document must hold a sample.
 #
 # usage: doc_samples_test.sh SHIM PROGRAM DOCUMENT... [-- EMULATOR...]
