@@ -43,6 +43,7 @@ for ((round = 0; round < rounds; round++)); do
     program=${programs[(round + i) % 3]}
     [ "$program" = random_hex_generator ] && path=$build/$program || path=$build/bench/$program
     "$here/../tests/preload.sh" "$build/bench/libfixed_time.so" "FIXED_TIME=$clock" bash -c '
+      set -e
       start=$EPOCHREALTIME
       "$1" "$2" >/dev/null
       echo "$3 $start $EPOCHREALTIME"' _ "$path" "$pairs" "$program"
