@@ -145,7 +145,7 @@ struct disagreements {
 };
 
 // Every binary32 pattern takes 2 s here in an optimised native build but
-// 48 s at -O0: there, and under the sanitizers or an emulator, the edges.
+// 48 s at -O0: there, in a cross build and under the sanitizers, the edges.
 #if defined(SWEEP_EVERY_BINARY32) && defined(__OPTIMIZE__)
 #define EVERY_BINARY32
 #endif
