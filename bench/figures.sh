@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Prints HACKING.md's two Benchmarks tables in Markdown, the second with one
 # row, this machine's:
-# - counts of whole runs at two clocks, from instructions.sh;
+# - counts of whole runs at two clocks, from instructions.sh, over
+#   draws_only's;
 # - times on this CPU: whole runs of the program at clock 1765007056 over
 #   those of draws_only and minimal_loop, 21 rounds of one run each,
 #   summed; and the benchmark program's draw_accepted() over two bare
-#   draws an attempt.
+#   draws an attempt, its 6 iterations summed.
 # It fails when the benchmark program is not built, valgrind is missing,
 # a run fails, or instructions.sh fails, as it does when the program and
 # minimal_loop print different reports. Run it on an otherwise idle machine.
@@ -58,11 +59,11 @@ for field in 'cpu family' model; do
   [ -z "$value" ] || cpu="$cpu, ${field#cpu } $value"
 done
 
-echo '| Clock | attempts | instructions, program / `draws_only` | instructions, program / `minimal_loop` | mispredicted branches, program / `draws_only` | mispredicted branches, `minimal_loop` / `draws_only` |'
+echo "| Clock | attempts | program's instructions | \`minimal_loop\`'s instructions | program's mispredictions | \`minimal_loop\`'s mispredictions |"
 echo '| --- | --- | --- | --- | --- | --- |'
-# instructions.sh's rows, after its two lines of headings.
+# instructions.sh's rows, after its two lines of headings, over draws_only's.
 awk 'NR > 2 { a = sprintf("%d", $2); while (a ~ /[0-9][0-9][0-9][0-9]/) sub(/[0-9][0-9][0-9]($|,)/, ",&", a)
-  printf "| %s | %s | %.3f | %.3f | %.3f | %.3f |\n", $1, a, $3 / $5, $3 / $4, $8 / $10, $9 / $10 }' "$work/counts"
+  printf "| %s | %s | %.3f | %.3f | %.3f | %.3f |\n", $1, a, $3 / $5, $4 / $5, $8 / $10, $9 / $10 }' "$work/counts"
 echo
 echo '| CPU | program / `draws_only` | program / `minimal_loop` | `draw_accepted()` / two bare draws |'
 echo '| --- | --- | --- | --- |'
