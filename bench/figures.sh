@@ -59,7 +59,8 @@ for field in 'cpu family' model; do
   [ -z "$value" ] || cpu="$cpu, ${field#cpu } $value"
 done
 
-echo "| Clock | attempts | program's instructions | \`minimal_loop\`'s instructions | program's mispredictions | \`minimal_loop\`'s mispredictions |"
+over="× \`draws_only\`'s"
+echo "| Clock | attempts | program's instructions, $over | \`minimal_loop\`'s instructions, $over | program's mispredictions, $over | \`minimal_loop\`'s mispredictions, $over |"
 echo '| --- | --- | --- | --- | --- | --- |'
 # instructions.sh's rows, after its two lines of headings, over draws_only's.
 awk 'NR > 2 { a = sprintf("%d", $2); while (a ~ /[0-9][0-9][0-9][0-9]/) sub(/[0-9][0-9][0-9]($|,)/, ",&", a)
