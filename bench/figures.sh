@@ -66,7 +66,7 @@ echo '| --- | --- | --- | --- | --- | --- |'
 awk 'NR > 2 { a = sprintf("%d", $2); while (a ~ /[0-9][0-9][0-9][0-9]/) sub(/[0-9][0-9][0-9]($|,)/, ",&", a)
   printf "| %s | %s | %.3f | %.3f | %.3f | %.3f |\n", $1, a, $3 / $5, $4 / $5, $8 / $10, $9 / $10 }' "$work/counts"
 echo
-echo "| CPU | program / \`draws_only\`, $rounds runs each at clock $clock | program / \`minimal_loop\`, the same | \`draw_accepted()\` / two bare draws, 6 × 50 clocks |"
+echo "| CPU | program / \`draws_only\`, $rounds runs each at clock $clock | program / \`minimal_loop\`, the same | \`draw_accepted()\` / two bare draws an attempt, 6 passes over the 50 clocks |"
 echo '| --- | --- | --- | --- |'
 ratio=$(awk -F, 'NR == 1 { for (i = 1; i <= NF; i++) if ($i == "\"ratio\"" || $i == "ratio") c = i; next }
   { printf "%.3f", $c }' "$work/bench.csv")
