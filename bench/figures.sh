@@ -38,16 +38,14 @@ trap 'rm -rf "$work"' EXIT
 # minimal_loop ignore it.
 clock=1765007056 rounds=21
 read -r _ pairs < <("$build/bench/attempts" "$clock")
-programs=(random_hex_generator minimal_loop draws_only)
+programs=("$build/random_hex_generator" "$build/bench/minimal_loop" "$build/bench/draws_only")
 for ((round = 0; round < rounds; round++)); do
   for ((i = 0; i < 3; i++)); do
-    program=${programs[(round + i) % 3]}
-    [ "$program" = random_hex_generator ] && path=$build/$program || path=$build/bench/$program
     "$here/../tests/preload.sh" "$build/bench/libfixed_time.so" "FIXED_TIME=$clock" bash -c '
       set -e
       start=$EPOCHREALTIME
       "$1" "$2" >/dev/null
-      echo "$3 $start $EPOCHREALTIME"' _ "$path" "$pairs" "$program"
+      echo "${1##*/} $start $EPOCHREALTIME"' _ "${programs[(round + i) % 3]}" "$pairs"
   done
 done >"$work/runs"
 
@@ -68,7 +66,7 @@ awk 'NR > 2 { a = sprintf("%d", $2); while (a ~ /[0-9][0-9][0-9][0-9]/) sub(/[0-
 echo
 echo "| CPU | program / \`draws_only\`, $rounds runs each at clock $clock | program / \`minimal_loop\`, the same | \`draw_accepted()\` / two bare draws an attempt, 6 passes over the 50 clocks |"
 echo '| --- | --- | --- | --- |'
-ratio=$(awk -F, 'NR == 1 { for (i = 1; i <= NF; i++) if ($i == "\"ratio\"" || $i == "ratio") c = i; next }
+ratio=$(awk -F, 'NR == 1 { for (i = 1; i <= NF; i++) if ($i == "\"ratio\"") c = i; next }
   { printf "%.3f", $c }' "$work/bench.csv")
 awk -v cpu="${cpu:-$(uname -m)}, $(nproc) cores" -v ratio="$ratio" '{ s[$1] += $3 - $2 }
   END { printf "| %s | %.3f | %.3f | %s |\n", cpu, s["random_hex_generator"] / s["draws_only"],
